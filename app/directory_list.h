@@ -1,0 +1,48 @@
+// What the directory list shows: the chain of directories from the drive root
+// down to the current one, then the current directory's subdirectories.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kavren {
+
+struct DirectoryEntry {
+    std::wstring name;  // what the list shows: "C:\" for a root, else the directory's name
+    std::wstring path;  // full path, without a trailing separator except at a root
+    int depth;          // 0 for the root; the current directory's children are one deeper
+    bool inChain;       // the root, its descendants down to the current directory
+};
+
+class DirectoryList {
+public:
+    explicit DirectoryList(Platform& platform) : platform_(platform) {}
+
+    const std::wstring& path() const { return path_; }
+    const std::vector<DirectoryEntry>& entries() const { return entries_; }
+    // Index of the current directory, the last entry of the chain.
+    std::size_t currentIndex() const { return chainLength_ - 1; }
+
+    // Makes `path` current; a bare drive ("D:") means that drive's current directory.
+    // When the directory cannot be listed this throws and nothing changes.
+    void setPath(std::wstring_view path);
+
+private:
+    Platform& platform_;
+    std::wstring path_;
+    std::vector<DirectoryEntry> entries_;
+    std::size_t chainLength_ = 0;
+};
+
+// The drive ("C:") or UNC share ("\\server\share") a full path lies on.
+std::wstring driveOf(std::wstring_view path);
+// Strips trailing separators, keeping the one of a root ("C:\").
+std::wstring withoutTrailingSeparator(std::wstring_view path);
+// The root and each directory below it down to `path`, as full paths.
+std::vector<std::wstring> pathChain(std::wstring_view path);
+
+}  // namespace kavren

@@ -1,0 +1,80 @@
+#include "app/form1.h"
+
+namespace kavren {
+
+const std::wstring_view kAboutText =
+    L"Kavren tool UI V0.02 by morlick\r\n"
+    L"*Space-in-path problem fixed\r\n"
+    L"*Bug of recursive operation fixed (thanks to quenbury)\r\n"
+    L"*Icon changed (I'm not making nuclear bombs QwQ)\r\n"
+    L"\r\n"
+    L"Developed in C++20 with mingw-w64 GCC and the Win32 API\r\n"
+    L"Built on 2012-10-08\r\n"
+    L"(Ad) morlick.example.net - try Pebblebell, my tiny alarm clock!";
+
+bool Form1::Form_Load() {
+    try {
+        const std::wstring workingDirectory = platform_.workingDirectory();
+        view_.showDrives(platform_.drives(), driveOf(workingDirectory));
+        dirb_.setPath(workingDirectory);
+        view_.showDirectories(dirb_);
+        view_.setPathText(dirb_.path());
+        platform_.probeFile(toolPath(platform_.programDirectory()));
+        return true;
+    } catch (...) {
+        platform_.showMessage(kToolMissingText, kToolMissingTitle);
+        platform_.endProcess(kExitToolMissing);
+        return false;
+    }
+}
+
+void Form1::cmdp_Click() { confirmAndRun(kPack); }
+void Form1::cmdu_Click() { confirmAndRun(kUnpack); }
+
+void Form1::confirmAndRun(const Mode& mode) {
+    const std::wstring pathText = view_.pathText();
+    if (!platform_.askYesNo(confirmationPrompt(mode, pathText), kConfirmTitle)) return;
+    runcmd(toolArguments(mode, view_.recursiveChecked(), pathText));
+}
+
+void Form1::runcmd(std::wstring_view comm) {
+    try {
+        platform_.startProcess(launchCommandLine(platform_.programDirectory(), comm));
+    } catch (const PlatformError& error) {
+        platform_.showMessage(error.message(), kCaption);
+    }
+}
+
+void Form1::Command1_Click() { platform_.showMessage(kAboutText, kAboutTitle); }
+void Form1::Command2_Click() { view_.minimise(); }
+
+void Form1::setDirbPath(std::wstring_view path) {
+    dirb_.setPath(path);
+    view_.showDirectories(dirb_);
+    dirb_Change();
+}
+
+void Form1::drvb_Change() {
+    const std::wstring drive = view_.selectedDrive();
+    try {
+        setDirbPath(drive);
+    } catch (const PlatformError& error) {
+        view_.selectDrive(driveOf(dirb_.path()));
+        platform_.showMessage(L"Drive " + drive + L" cannot be read.\r\n" + error.message(), kCaption);
+    }
+}
+
+void Form1::dirb_Change() { view_.setPathText(dirb_.path()); }
+
+void Form1::dirb_Activate(std::size_t index) {
+    if (index >= dirb_.entries().size()) return;
+    const std::wstring path = dirb_.entries()[index].path;
+    try {
+        setDirbPath(path);
+    } catch (const PlatformError& error) {
+        platform_.showMessage(L"The directory " + path + L" cannot be read.\r\n" + error.message(),
+                              kCaption);
+    }
+}
+
+}  // namespace kavren

@@ -1,0 +1,73 @@
+// The window's behaviour, apart from the window system: each control event has
+// one handler here, named after the control and the event. The Win32 shell
+// routes messages to them; unit tests drive them with fakes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/directory_list.h"
+#include "commands/commands.h"
+#include "platform/platform.h"
+
+namespace kavren {
+
+inline constexpr std::wstring_view kCaption = L"KAVREN tool UI";
+inline constexpr std::wstring_view kToolMissingTitle = L"Orz Info";
+inline constexpr std::wstring_view kToolMissingText =
+    L"Please put this program into the directory which contains [KavRenTool.exe] and run then.";
+// Exit status after the tool check fails.
+inline constexpr int kExitToolMissing = 2;
+
+inline constexpr std::wstring_view kAboutTitle = L"About KAVREN UI";
+extern const std::wstring_view kAboutText;
+
+// The controls as the handlers see them.
+class FormView {
+public:
+    virtual ~FormView() = default;
+    virtual std::wstring pathText() = 0;
+    virtual void setPathText(std::wstring_view text) = 0;
+    virtual bool recursiveChecked() = 0;
+    virtual std::wstring selectedDrive() = 0;
+    // Fills the drive list and selects `current`, without raising its Change event.
+    virtual void showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) = 0;
+    // Selects a drive without raising the drive list's Change event.
+    virtual void selectDrive(std::wstring_view drive) = 0;
+    virtual void showDirectories(const DirectoryList& list) = 0;
+    virtual void minimise() = 0;
+};
+
+class Form1 {
+public:
+    Form1(Platform& platform, FormView& view) : platform_(platform), view_(view), dirb_(platform) {}
+
+    // Fills the lists and the path box and checks for the tool. On failure it
+    // tells the user, ends the program and returns false.
+    bool Form_Load();
+
+    void cmdp_Click();
+    void cmdu_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void drvb_Change();
+    void dirb_Change();
+    // A double-click (or Enter) on entry `index` of the directory list.
+    void dirb_Activate(std::size_t index);
+
+    void runcmd(std::wstring_view comm);
+
+    const DirectoryList& dirb() const { return dirb_; }
+
+private:
+    void confirmAndRun(const Mode& mode);
+    void setDirbPath(std::wstring_view path);
+
+    Platform& platform_;
+    FormView& view_;
+    DirectoryList dirb_;
+};
+
+}  // namespace kavren

@@ -1,0 +1,48 @@
+// Everything the front-end needs of the operating system, and nothing more.
+// A failing call throws PlatformError; the handlers decide what the user sees.
+#pragma once
+
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kavren {
+
+class PlatformError : public std::exception {
+public:
+    explicit PlatformError(std::wstring message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return "platform call failed"; }
+    const std::wstring& message() const { return message_; }
+
+private:
+    std::wstring message_;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Modal, no icon. askYesNo has Yes as the default button and tells whether Yes was chosen.
+    virtual void showMessage(std::wstring_view text, std::wstring_view title) = 0;
+    virtual bool askYesNo(std::wstring_view text, std::wstring_view title) = 0;
+
+    // Full path of the executable's directory; a trailing separator only at a drive root.
+    virtual std::wstring programDirectory() = 0;
+    // Opens the file for reading and closes it at once; throws when it cannot be opened.
+    virtual void probeFile(std::wstring_view path) = 0;
+    // Starts the command line in a new console, shown normally, without waiting for it.
+    virtual void startProcess(std::wstring_view commandLine) = 0;
+    // Ends the program at once; no further events are handled.
+    virtual void endProcess(int exitCode) = 0;
+
+    // Drives as "C:", in letter order.
+    virtual std::vector<std::wstring> drives() = 0;
+    virtual std::wstring workingDirectory() = 0;
+    // The current directory of a drive given as "D:" (its root where none was set).
+    virtual std::wstring driveCurrentDirectory(std::wstring_view drive) = 0;
+    // Names of the subdirectories, in display order; throws when the directory cannot be listed.
+    virtual std::vector<std::wstring> subdirectories(std::wstring_view directory) = 0;
+};
+
+}  // namespace kavren
