@@ -1,0 +1,16 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/main_window.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // No system "insert a disk" boxes when a drive without medium is touched.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    kavren::Win32Platform platform;
+    kavren::MainWindow window(platform);
+    if (!window.create(instance, showCommand)) return kavren::kExitToolMissing;
+    return kavren::runMessageLoop(window.hwnd());
+}

@@ -1,0 +1,388 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace kavren {
+
+const std::array<ControlSpec, kControlCount> kControlTable{{
+    {L"dirb", WC_LISTBOXW,
+     WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+     L"", 120, 480, 2655, 2610, 900, FW_NORMAL},
+    {L"drvb", WC_COMBOBOXW, WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, L"", 120, 120, 2655, 300, 900, FW_NORMAL},
+    {L"txtpath", WC_EDITW, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, L"Text1", 3000, 1080, 4455, 255, 675,
+     FW_NORMAL},
+    {L"cmdu", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, L"Unpack it!", 3000, 2160, 3255, 375, 1200, FW_BOLD},
+    {L"cmdp", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, L"Pack it!", 3000, 2640, 3255, 375, 1200, FW_BOLD},
+    {L"optr", WC_BUTTONW, WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP,
+     L"Pack/Unpack Recursive (include all subdirectories)", 3000, 1440, 4455, 495, 900, FW_NORMAL},
+    {L"Label1", WC_STATICW, SS_LEFT | SS_NOPREFIX,
+     L"Choose the directory where the KAV.REN file is on the left. (you need to double click it)", 3000, 120, 4455,
+     615, 900, FW_NORMAL},
+    {L"Command1", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, L"About", 6360, 2160, 1095, 375, 900, FW_NORMAL},
+    {L"Label2", WC_STATICW, SS_LEFT | SS_NOPREFIX, L"Path:", 3000, 840, 4455, 255, 900, FW_NORMAL},
+    {L"Command2", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, L"Hide", 6360, 2640, 1095, 375, 900, FW_NORMAL},
+}};
+
+namespace {
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+
+// Per-monitor DPI calls exist from Windows 10 1607 on; older systems have one DPI for all.
+template <typename Function>
+Function user32Function(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT dpiOf(HWND hwnd) {
+    static const auto getDpiForWindow = user32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow) return getDpiForWindow(hwnd);
+    HDC screen = GetDC(nullptr);
+    const UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+SIZE windowSizeFor(int clientWidth, int clientHeight, UINT dpi) {
+    static const auto adjustForDpi =
+        user32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    RECT rect{0, 0, clientWidth, clientHeight};
+    if (adjustForDpi)
+        adjustForDpi(&rect, kWindowStyle, FALSE, kWindowExStyle, dpi);
+    else
+        AdjustWindowRectEx(&rect, kWindowStyle, FALSE, kWindowExStyle);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+std::wstring windowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// A folder glyph drawn from rectangles, open for the chain from the root, closed for children.
+void drawFolder(HDC dc, RECT box, bool open, UINT dpi) {
+    const int unit = std::max(1, MulDiv(1, static_cast<int>(dpi), 96));
+    const int width = 14 * unit, height = 10 * unit;
+    const int left = box.left, top = box.top + (box.bottom - box.top - height) / 2;
+    HBRUSH body = CreateSolidBrush(open ? RGB(255, 224, 128) : RGB(240, 200, 80));
+    HPEN edge = CreatePen(PS_SOLID, unit, RGB(150, 110, 20));
+    HGDIOBJ oldBrush = SelectObject(dc, body);
+    HGDIOBJ oldPen = SelectObject(dc, edge);
+    Rectangle(dc, left, top, left + 6 * unit, top + 3 * unit);  // tab
+    Rectangle(dc, left, top + 2 * unit, left + width, top + height);
+    if (open) {
+        const POINT flap[] = {{left + 3 * unit, top + 5 * unit}, {left + width + 2 * unit, top + 5 * unit},
+                              {left + width - unit, top + height}, {left, top + height}};
+        Polygon(dc, flap, 4);
+    }
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    DeleteObject(edge);
+    DeleteObject(body);
+}
+
+}  // namespace
+
+int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+int fontHeight(int centipoints, UINT dpi) { return -MulDiv(centipoints, static_cast<int>(dpi), 7200); }
+
+MainWindow::MainWindow(Win32Platform& platform) : platform_(platform), form_(platform, *this) {}
+
+MainWindow::~MainWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    releaseFonts();
+    if (bigIcon_) DestroyIcon(bigIcon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+bool MainWindow::create(HINSTANCE instance, int showCommand) {
+    bigIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                             GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                               LR_DEFAULTCOLOR));
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &MainWindow::windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = bigIcon_;
+    windowClass.hIconSm = smallIcon_;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+    // The DPI is known only once the window is on its monitor: create, then size.
+    if (!CreateWindowExW(kWindowExStyle, kWindowClass, std::wstring(kCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this))
+        return false;
+    dpi_ = dpiOf(hwnd_);
+    createControls(instance);
+    layout();
+
+    if (!form_.Form_Load()) return false;
+    platform_.setOwner(hwnd_);
+    ShowWindow(hwnd_, showCommand);
+    SetFocus(control(Control::dirb));
+    return true;
+}
+
+void MainWindow::createControls(HINSTANCE instance) {
+    for (int i = 0; i < kControlCount; ++i) {
+        const ControlSpec& spec = kControlTable[i];
+        controls_[i] = CreateWindowExW(0, spec.className, spec.caption, WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0,
+                                       0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
+                                       instance, nullptr);
+    }
+    // A frame drawn in the visual style's edge, as a text box normally has.
+    SetWindowLongPtrW(control(Control::txtpath), GWL_EXSTYLE, WS_EX_CLIENTEDGE);
+    SetWindowLongPtrW(control(Control::dirb), GWL_EXSTYLE, WS_EX_CLIENTEDGE);
+}
+
+HFONT MainWindow::fontFor(const ControlSpec& spec) {
+    for (const Font& font : fonts_) {
+        if (font.centipoints == spec.centipoints && font.weight == spec.weight) return font.handle;
+    }
+    LOGFONTW logFont{};
+    logFont.lfHeight = fontHeight(spec.centipoints, dpi_);
+    logFont.lfWeight = spec.weight;
+    logFont.lfCharSet = ANSI_CHARSET;
+    logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    logFont.lfQuality = DEFAULT_QUALITY;
+    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    wcscpy_s(logFont.lfFaceName, kFontFace);
+    fonts_.push_back({spec.centipoints, spec.weight, CreateFontIndirectW(&logFont)});
+    return fonts_.back().handle;
+}
+
+void MainWindow::releaseFonts() {
+    for (const Font& font : fonts_) DeleteObject(font.handle);
+    fonts_.clear();
+}
+
+void MainWindow::layout() {
+    const SIZE outer = windowSizeFor(twipsToPixels(kClientWidthTwips, dpi_), twipsToPixels(kClientHeightTwips, dpi_), dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    std::vector<Font> oldFonts;
+    oldFonts.swap(fonts_);
+    for (int i = 0; i < kControlCount; ++i) {
+        const ControlSpec& spec = kControlTable[i];
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec)), FALSE);
+        SetWindowPos(controls_[i], nullptr, twipsToPixels(spec.left, dpi_), twipsToPixels(spec.top, dpi_),
+                     twipsToPixels(spec.width, dpi_), twipsToPixels(spec.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (const Font& font : oldFonts) DeleteObject(font.handle);
+    SendMessageW(control(Control::dirb), LB_SETITEMHEIGHT, 0, directoryItemHeight());
+    fitDriveListHeight();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// A drop-down list sizes its closed field from the font; set the field so the
+// closed control is exactly as tall as the table says.
+void MainWindow::fitDriveListHeight() {
+    HWND drvb = control(Control::drvb);
+    const ControlSpec& spec = kControlTable[static_cast<int>(Control::drvb)];
+    RECT closed;
+    GetWindowRect(drvb, &closed);
+    const LRESULT field = SendMessageW(drvb, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    const int frame = (closed.bottom - closed.top) - static_cast<int>(field);
+    SendMessageW(drvb, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), twipsToPixels(spec.height, dpi_) - frame);
+    // The height given to a combo box is that of its dropped list.
+    SetWindowPos(drvb, nullptr, 0, 0, twipsToPixels(spec.width, dpi_), twipsToPixels(kControlTable[0].height, dpi_),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int MainWindow::directoryItemHeight() {
+    HWND dirb = control(Control::dirb);
+    HDC dc = GetDC(dirb);
+    HGDIOBJ old = SelectObject(dc, fontFor(kControlTable[static_cast<int>(Control::dirb)]));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(dirb, dc);
+    return std::max<int>(metrics.tmHeight, MulDiv(12, static_cast<int>(dpi_), 96)) + MulDiv(2, static_cast<int>(dpi_), 96);
+}
+
+void MainWindow::onDpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layout();
+}
+
+void MainWindow::onMeasureItem(MEASUREITEMSTRUCT& item) {
+    if (item.CtlID == kFirstControlId + static_cast<int>(Control::dirb)) item.itemHeight = directoryItemHeight();
+}
+
+void MainWindow::onDrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlID != kFirstControlId + static_cast<int>(Control::dirb)) return;
+    HDC dc = item.hDC;
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemID != static_cast<UINT>(-1) && shownDirectories_ && item.itemID < shownDirectories_->entries().size()) {
+        const DirectoryEntry& entry = shownDirectories_->entries()[item.itemID];
+        const int scale = static_cast<int>(dpi_);
+        RECT glyph = item.rcItem;
+        glyph.left += MulDiv(2 + 8 * entry.depth, scale, 96);
+        drawFolder(dc, glyph, entry.inChain, dpi_);
+        RECT text = item.rcItem;
+        text.left = glyph.left + MulDiv(20, scale, 96);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        DrawTextW(dc, entry.name.c_str(), static_cast<int>(entry.name.size()), &text,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
+}
+
+void MainWindow::onCommand(int id, int code) {
+    switch (id - kFirstControlId) {
+    case static_cast<int>(Control::cmdp):
+        if (code == BN_CLICKED) form_.cmdp_Click();
+        break;
+    case static_cast<int>(Control::cmdu):
+        if (code == BN_CLICKED) form_.cmdu_Click();
+        break;
+    case static_cast<int>(Control::Command1):
+        if (code == BN_CLICKED) form_.Command1_Click();
+        break;
+    case static_cast<int>(Control::Command2):
+        if (code == BN_CLICKED) form_.Command2_Click();
+        break;
+    case static_cast<int>(Control::drvb):
+        if (code == CBN_SELCHANGE) form_.drvb_Change();
+        break;
+    case static_cast<int>(Control::dirb):
+        if (code == LBN_DBLCLK) {
+            const LRESULT index = SendMessageW(control(Control::dirb), LB_GETCURSEL, 0, 0);
+            if (index != LB_ERR) form_.dirb_Activate(static_cast<std::size_t>(index));
+        }
+        break;
+    default:
+        // With no default button, Enter comes as IDOK: it opens the highlighted directory, and nothing else.
+        if (id == IDOK && GetFocus() == control(Control::dirb)) onCommand(kFirstControlId, LBN_DBLCLK);
+        break;
+    }
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    // An exception must not cross the window procedure: it would be swallowed and leave
+    // the handler half done. Report it and keep the window usable.
+    try {
+        return self->handleMessage(message, wParam, lParam);
+    } catch (const PlatformError& error) {
+        self->platform_.showMessage(error.message(), kCaption);
+    } catch (const std::exception&) {
+        self->platform_.showMessage(L"An unexpected error stopped this action.", kCaption);
+    }
+    return 0;
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_MEASUREITEM:
+        onMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DRAWITEM:
+        onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_ACTIVATE:
+        // Give the focus back to the control that had it, as a dialog does.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            focusBeforeDeactivation_ = GetFocus();
+        } else if (focusBeforeDeactivation_ && IsChild(hwnd_, focusBeforeDeactivation_)) {
+            SetFocus(focusBeforeDeactivation_);
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        break;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+std::wstring MainWindow::pathText() { return windowText(control(Control::txtpath)); }
+
+void MainWindow::setPathText(std::wstring_view text) {
+    SetWindowTextW(control(Control::txtpath), std::wstring(text).c_str());
+}
+
+bool MainWindow::recursiveChecked() {
+    return SendMessageW(control(Control::optr), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::wstring MainWindow::selectedDrive() {
+    HWND drvb = control(Control::drvb);
+    const LRESULT index = SendMessageW(drvb, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(SendMessageW(drvb, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(SendMessageW(drvb, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+void MainWindow::showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) {
+    HWND drvb = control(Control::drvb);
+    SendMessageW(drvb, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& drive : drives) SendMessageW(drvb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
+    selectDrive(current);
+}
+
+void MainWindow::selectDrive(std::wstring_view drive) {
+    HWND drvb = control(Control::drvb);
+    const std::wstring driveZ(drive);
+    const LRESULT index = SendMessageW(drvb, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(driveZ.c_str()));
+    SendMessageW(drvb, CB_SETCURSEL, index == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(index), 0);
+}
+
+void MainWindow::showDirectories(const DirectoryList& list) {
+    HWND dirb = control(Control::dirb);
+    shownDirectories_ = &list;
+    std::size_t characters = 0;
+    for (const DirectoryEntry& entry : list.entries()) characters += entry.name.size() + 1;
+
+    SendMessageW(dirb, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(dirb, LB_RESETCONTENT, 0, 0);
+    SendMessageW(dirb, LB_INITSTORAGE, list.entries().size(), characters * sizeof(wchar_t));
+    for (const DirectoryEntry& entry : list.entries())
+        SendMessageW(dirb, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.name.c_str()));
+    SendMessageW(dirb, LB_SETCURSEL, list.currentIndex(), 0);
+    SendMessageW(dirb, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(dirb, nullptr, TRUE);
+}
+
+void MainWindow::minimise() { ShowWindow(hwnd_, SW_MINIMIZE); }
+
+int runMessageLoop(HWND window) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(window, &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace kavren

@@ -1,0 +1,20 @@
+# The Windows program, cross-built with mingw-w64 and linked statically so that
+# it needs nothing but the system's own DLLs.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+add_link_options(-static -municode)
+
+# The Win32 side of the program: platform calls and the window shell. The test
+# programs link it too, to look at the window from inside its own process.
+add_library(kavren_win STATIC
+    platform/win32_platform.cpp
+    app/main_window.cpp
+)
+target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32)
+
+add_subdirectory(resources)
+
+add_executable(kavren_ui WIN32 app/main.cpp)
+target_link_libraries(kavren_ui PRIVATE kavren_win kavren_resources)
+
+add_subdirectory(tests/tool)
+add_subdirectory(tests/windows)

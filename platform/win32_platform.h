@@ -1,0 +1,33 @@
+// The platform calls on Windows.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace kavren {
+
+// The system's own text for an error code, without the trailing line break.
+std::wstring systemMessage(DWORD error);
+
+class Win32Platform : public Platform {
+public:
+    // Message boxes are owned by this window once it exists, so they are modal to it.
+    void setOwner(HWND owner) { owner_ = owner; }
+
+    void showMessage(std::wstring_view text, std::wstring_view title) override;
+    bool askYesNo(std::wstring_view text, std::wstring_view title) override;
+    std::wstring programDirectory() override;
+    void probeFile(std::wstring_view path) override;
+    void startProcess(std::wstring_view commandLine) override;
+    void endProcess(int exitCode) override;
+    std::vector<std::wstring> drives() override;
+    std::wstring workingDirectory() override;
+    std::wstring driveCurrentDirectory(std::wstring_view drive) override;
+    std::vector<std::wstring> subdirectories(std::wstring_view directory) override;
+
+private:
+    HWND owner_ = nullptr;
+};
+
+}  // namespace kavren
