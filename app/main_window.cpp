@@ -121,9 +121,12 @@ bool MainWindow::create(HINSTANCE instance, int showCommand) {
     if (!CreateWindowExW(kWindowExStyle, kWindowClass, std::wstring(kCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this))
         return false;
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     dpi_ = dpiOf(hwnd_);
     createControls(instance);
     layout();
+    focusBeforeDeactivation_ = control(Control::dirb);  // where the focus goes when the window is activated
 
     if (!form_.Form_Load()) return false;
     platform_.setOwner(hwnd_);
@@ -166,9 +169,22 @@ void MainWindow::releaseFonts() {
     fonts_.clear();
 }
 
-void MainWindow::layout() {
-    const SIZE outer = windowSizeFor(twipsToPixels(kClientWidthTwips, dpi_), twipsToPixels(kClientHeightTwips, dpi_), dpi_);
+void MainWindow::sizeClientArea(int width, int height) {
+    SIZE outer = windowSizeFor(width, height, dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame may not follow the new DPI at once (nor at all under some systems):
+    // measure the client area and correct by what is missing.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    if (client.right != width || client.bottom != height) {
+        outer.cx += width - client.right;
+        outer.cy += height - client.bottom;
+        SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindow::layout() {
+    sizeClientArea(twipsToPixels(kClientWidthTwips, dpi_), twipsToPixels(kClientHeightTwips, dpi_));
 
     std::vector<Font> oldFonts;
     oldFonts.swap(fonts_);
@@ -189,11 +205,18 @@ void MainWindow::layout() {
 void MainWindow::fitDriveListHeight() {
     HWND drvb = control(Control::drvb);
     const ControlSpec& spec = kControlTable[static_cast<int>(Control::drvb)];
-    RECT closed;
-    GetWindowRect(drvb, &closed);
-    const LRESULT field = SendMessageW(drvb, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    const int frame = (closed.bottom - closed.top) - static_cast<int>(field);
-    SendMessageW(drvb, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), twipsToPixels(spec.height, dpi_) - frame);
+    const int wanted = twipsToPixels(spec.height, dpi_);
+    // The frame around the field differs between systems and themes, and so does how
+    // the set and the reported field height relate: correct by what the closed control measures.
+    LRESULT field = SendMessageW(drvb, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT closed;
+        GetWindowRect(drvb, &closed);
+        const int missing = wanted - (closed.bottom - closed.top);
+        if (missing == 0) break;
+        field += missing;
+        SendMessageW(drvb, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
     // The height given to a combo box is that of its dropped list.
     SetWindowPos(drvb, nullptr, 0, 0, twipsToPixels(spec.width, dpi_), twipsToPixels(kControlTable[0].height, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);

@@ -64,6 +64,7 @@ private:
     void onDrawItem(const DRAWITEMSTRUCT& item);
     void createControls(HINSTANCE instance);
     void layout();
+    void sizeClientArea(int width, int height);
     void fitDriveListHeight();
     int directoryItemHeight();
 

@@ -1,0 +1,128 @@
+# Reads the built .ico the way Windows does and compares it, pixel by pixel,
+# with the map it was drawn from: catches a flipped or mirrored bitmap, swapped
+# nibbles, a wrong mask or palette and bad header fields.
+# Usage: cmake -DMAP=icon.txt -DICO=kavren_ui.ico -P check_icon.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(rgb_black 000000)
+set(rgb_maroon 800000)
+set(rgb_green 008000)
+set(rgb_olive 808000)
+set(rgb_navy 000080)
+set(rgb_purple 800080)
+set(rgb_teal 008080)
+set(rgb_silver c0c0c0)
+set(rgb_grey 808080)
+set(rgb_red ff0000)
+set(rgb_lime 00ff00)
+set(rgb_yellow ffff00)
+set(rgb_blue 0000ff)
+set(rgb_fuchsia ff00ff)
+set(rgb_aqua 00ffff)
+set(rgb_white ffffff)
+
+set(failures "")
+macro(fail text)
+    string(APPEND failures "  ${text}\n")
+endmacro()
+
+file(READ "${ICO}" hex HEX)
+string(LENGTH "${hex}" hex_length)
+math(EXPR file_size "${hex_length} / 2")
+# ICONDIR + one entry + BITMAPINFOHEADER + palette + XOR rows of 8 bytes + AND rows of 4 bytes
+math(EXPR want_size "6 + 16 + 40 + 64 + 16 * 8 + 16 * 4")
+if(NOT file_size EQUAL want_size)
+    message(FATAL_ERROR "${ICO}: ${file_size} bytes, want ${want_size}")
+endif()
+
+function(read_le offset count out)
+    set(value 0)
+    math(EXPR last "${count} - 1")
+    foreach(i RANGE ${last} 0 -1)
+        math(EXPR pos "(${offset} + ${i}) * 2")
+        string(SUBSTRING "${hex}" ${pos} 2 byte)
+        math(EXPR value "${value} * 256 + 0x${byte}")
+    endforeach()
+    set(${out} ${value} PARENT_SCOPE)
+endfunction()
+
+# offset, size, wanted value, name
+set(fields
+    0 2 0 "ICONDIR reserved"       2 2 1 "ICONDIR type"          4 2 1 "ICONDIR count"
+    6 1 16 "entry width"           7 1 16 "entry height"         8 1 16 "entry colour count"
+    9 1 0 "entry reserved"         10 2 1 "entry planes"         12 2 4 "entry bit count"
+    14 4 296 "entry bytes"         18 4 22 "entry offset"
+    22 4 40 "biSize"               26 4 16 "biWidth"             30 4 32 "biHeight"
+    34 2 1 "biPlanes"              36 2 4 "biBitCount"           38 4 0 "biCompression")
+list(LENGTH fields field_count)
+math(EXPR last_field "${field_count} - 1")
+foreach(i RANGE 0 ${last_field} 4)
+    math(EXPR j1 "${i} + 1")
+    math(EXPR j2 "${i} + 2")
+    math(EXPR j3 "${i} + 3")
+    list(GET fields ${i} offset)
+    list(GET fields ${j1} size)
+    list(GET fields ${j2} want)
+    list(GET fields ${j3} name)
+    read_le(${offset} ${size} got)
+    if(NOT got EQUAL want)
+        fail("${name} is ${got}, want ${want}")
+    endif()
+endforeach()
+
+# The legend and the rows, parsed independently of make_icon.
+file(STRINGS "${MAP}" lines)
+set(rows "")
+foreach(line IN LISTS lines)
+    string(STRIP "${line}" line)
+    if(line STREQUAL "" OR line MATCHES "^#")
+        continue()
+    endif()
+    if(line MATCHES "^(.) = (.+)$")
+        set(legend_${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+    else()
+        list(APPEND rows "${line}")
+    endif()
+endforeach()
+list(LENGTH rows row_count)
+if(NOT row_count EQUAL 16)
+    message(FATAL_ERROR "${MAP}: ${row_count} pixel rows, want 16")
+endif()
+
+set(palette_start 62)
+set(xor_start 126)
+set(and_start 254)
+foreach(y RANGE 0 15)
+    list(GET rows ${y} row)
+    math(EXPR stored_row "15 - ${y}")  # bottom-up
+    foreach(x RANGE 0 15)
+        string(SUBSTRING "${row}" ${x} 1 c)
+        math(EXPR nibble_pos "(${xor_start} + ${stored_row} * 8 + ${x} / 2) * 2 + ${x} % 2")
+        string(SUBSTRING "${hex}" ${nibble_pos} 1 nibble)
+        math(EXPR index "0x${nibble}")
+        read_le("${and_start} + ${stored_row} * 4 + ${x} / 8" 1 mask_byte)
+        math(EXPR masked "(${mask_byte} >> (7 - ${x} % 8)) & 1")
+
+        if(c STREQUAL ".")
+            # The XOR colour must be black too, or the screen behind would be inverted.
+            if(NOT masked EQUAL 1 OR NOT index EQUAL 0)
+                fail("(${x},${y}) should be transparent: mask ${masked}, colour index ${index}")
+            endif()
+            continue()
+        endif()
+        if(NOT masked EQUAL 0)
+            fail("(${x},${y}) '${c}' is masked out")
+        endif()
+        math(EXPR entry "(${palette_start} + ${index} * 4) * 2")
+        string(SUBSTRING "${hex}" ${entry} 6 bgr)
+        string(REGEX REPLACE "^(..)(..)(..)$" "\\3\\2\\1" got_rgb "${bgr}")
+        set(want_rgb "${rgb_${legend_${c}}}")
+        if(NOT got_rgb STREQUAL want_rgb)
+            fail("(${x},${y}) '${c}' is ${got_rgb}, want ${legend_${c}} ${want_rgb}")
+        endif()
+    endforeach()
+endforeach()
+
+if(failures)
+    message(FATAL_ERROR "${ICO} does not match ${MAP}:\n${failures}")
+endif()
