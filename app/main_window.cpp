@@ -137,8 +137,8 @@ bool MainWindow::create(HINSTANCE instance, int showCommand) {
 
 void MainWindow::createControls(HINSTANCE instance) {
     for (int i = 0; i < kControlCount; ++i) {
-        const ControlSpec& spec = kControlTable[i];
-        controls_[i] = CreateWindowExW(0, spec.className, spec.caption, WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0,
+        const ControlSpec& row = kControlTable[i];
+        controls_[i] = CreateWindowExW(0, row.className, row.caption, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0,
                                        0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
                                        instance, nullptr);
     }
@@ -147,20 +147,20 @@ void MainWindow::createControls(HINSTANCE instance) {
     SetWindowLongPtrW(control(Control::dirb), GWL_EXSTYLE, WS_EX_CLIENTEDGE);
 }
 
-HFONT MainWindow::fontFor(const ControlSpec& spec) {
+HFONT MainWindow::fontFor(const ControlSpec& row) {
     for (const Font& font : fonts_) {
-        if (font.centipoints == spec.centipoints && font.weight == spec.weight) return font.handle;
+        if (font.centipoints == row.centipoints && font.weight == row.weight) return font.handle;
     }
     LOGFONTW logFont{};
-    logFont.lfHeight = fontHeight(spec.centipoints, dpi_);
-    logFont.lfWeight = spec.weight;
+    logFont.lfHeight = fontHeight(row.centipoints, dpi_);
+    logFont.lfWeight = row.weight;
     logFont.lfCharSet = ANSI_CHARSET;
     logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
     logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     logFont.lfQuality = DEFAULT_QUALITY;
     logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
     wcscpy_s(logFont.lfFaceName, kFontFace);
-    fonts_.push_back({spec.centipoints, spec.weight, CreateFontIndirectW(&logFont)});
+    fonts_.push_back({row.centipoints, row.weight, CreateFontIndirectW(&logFont)});
     return fonts_.back().handle;
 }
 
@@ -189,10 +189,10 @@ void MainWindow::layout() {
     std::vector<Font> oldFonts;
     oldFonts.swap(fonts_);
     for (int i = 0; i < kControlCount; ++i) {
-        const ControlSpec& spec = kControlTable[i];
-        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec)), FALSE);
-        SetWindowPos(controls_[i], nullptr, twipsToPixels(spec.left, dpi_), twipsToPixels(spec.top, dpi_),
-                     twipsToPixels(spec.width, dpi_), twipsToPixels(spec.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+        const ControlSpec& row = kControlTable[i];
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(row)), FALSE);
+        SetWindowPos(controls_[i], nullptr, twipsToPixels(row.left, dpi_), twipsToPixels(row.top, dpi_),
+                     twipsToPixels(row.width, dpi_), twipsToPixels(row.height, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     for (const Font& font : oldFonts) DeleteObject(font.handle);
     SendMessageW(control(Control::dirb), LB_SETITEMHEIGHT, 0, directoryItemHeight());
@@ -204,8 +204,8 @@ void MainWindow::layout() {
 // closed control is exactly as tall as the table says.
 void MainWindow::fitDriveListHeight() {
     HWND drvb = control(Control::drvb);
-    const ControlSpec& spec = kControlTable[static_cast<int>(Control::drvb)];
-    const int wanted = twipsToPixels(spec.height, dpi_);
+    const ControlSpec& row = kControlTable[static_cast<int>(Control::drvb)];
+    const int wanted = twipsToPixels(row.height, dpi_);
     // The frame around the field differs between systems and themes, and so does how
     // the set and the reported field height relate: correct by what the closed control measures.
     LRESULT field = SendMessageW(drvb, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
@@ -218,7 +218,7 @@ void MainWindow::fitDriveListHeight() {
         SendMessageW(drvb, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
     // The height given to a combo box is that of its dropped list.
-    SetWindowPos(drvb, nullptr, 0, 0, twipsToPixels(spec.width, dpi_), twipsToPixels(kControlTable[0].height, dpi_),
+    SetWindowPos(drvb, nullptr, 0, 0, twipsToPixels(row.width, dpi_), twipsToPixels(kControlTable[0].height, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -83,7 +83,7 @@ private:
         int weight;
         HFONT handle;
     };
-    HFONT fontFor(const ControlSpec& spec);
+    HFONT fontFor(const ControlSpec& row);
     void releaseFonts();
 
     Win32Platform& platform_;

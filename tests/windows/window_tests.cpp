@@ -76,7 +76,7 @@ protected:
 
     HWND hwnd() const { return window->hwnd(); }
     HWND control(Control which) const { return window->control(which); }
-    const ControlSpec& spec(Control which) const { return kControlTable[static_cast<int>(which)]; }
+    const ControlSpec& row(Control which) const { return kControlTable[static_cast<int>(which)]; }
     int px(int twips) const { return twipsToPixels(twips, window->dpi()); }
 
     // Handles what is queued, with the dialog keys, as the program's own loop does.
@@ -208,20 +208,20 @@ TEST_F(WindowTest, EveryControlHasItsPlaceTextAndFont) {
 TEST_F(WindowTest, WrappedTextFitsInsideItsBox) {
     for (Control which : {Control::Label1, Control::optr}) {
         HWND child = control(which);
-        SCOPED_TRACE(wintest::Utf8(spec(which).name));
+        SCOPED_TRACE(wintest::Utf8(row(which).name));
         const std::wstring text = wintest::TextOf(child);
         HDC dc = GetDC(child);
         HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(child, WM_GETFONT, 0, 0)));
         TEXTMETRICW metrics;
         GetTextMetricsW(dc, &metrics);
         // The check box's text starts right of its box, about one line height in.
-        const int width = px(spec(which).width) - (which == Control::optr ? metrics.tmHeight + 6 : 0);
+        const int width = px(row(which).width) - (which == Control::optr ? metrics.tmHeight + 6 : 0);
         RECT needed{0, 0, width, 0};
         DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
         SelectObject(dc, old);
         ReleaseDC(child, dc);
         EXPECT_GT(needed.bottom, metrics.tmHeight) << "wraps over more than one line";
-        EXPECT_LE(needed.bottom, px(spec(which).height)) << "every line inside the box";
+        EXPECT_LE(needed.bottom, px(row(which).height)) << "every line inside the box";
     }
 }
 
@@ -234,7 +234,7 @@ TEST_F(WindowTest, TabKeyCyclesInTableOrderAndLabelsAreSkipped) {
         pressKey(VK_TAB);
         HWND want = control(next);
         EXPECT_TRUE(pumpUntil([&] { HWND focus = GetFocus(); return focus == want || IsChild(want, focus); }))
-            << "TAB should move to " << wintest::Utf8(spec(next).name) << ", focus is on "
+            << "TAB should move to " << wintest::Utf8(row(next).name) << ", focus is on "
             << wintest::Utf8(wintest::ClassNameOf(GetFocus()));
     }
     for (Control label : {Control::Label1, Control::Label2})
