@@ -151,6 +151,8 @@ std::vector<std::wstring> Win32Platform::subdirectories(std::wstring_view direct
                                        nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (search.get() == INVALID_HANDLE_VALUE) {
         search.release();
+        // A drive root has no "." entry: an empty one finds nothing at all.
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return {};
         throwLastError();
     }
     std::vector<std::wstring> names;
