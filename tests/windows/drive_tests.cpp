@@ -89,6 +89,25 @@ protected:
         return PathBox() == text;
     }
 
+    // The program's one message box for a refused action: its title, the name it
+    // must give, one OK and no icon. Presses OK and waits for it to go.
+    void ExpectOneMessageNaming(const std::wstring& name) {
+        const HWND dialog = WaitForWindow(process_, VisibleWithClass(kDialogClass), kActionTimeout).hwnd;
+        ASSERT_NE(dialog, nullptr) << "no message box";
+        Watch(process_, Millis(500), {});
+        EXPECT_EQ(MessageBoxesOf(process_.pid()).size(), 1u);
+        const MessageBoxInfo box = ReadMessageBox(dialog);
+        printf("[   info   ] %s\n", Describe(box).c_str());
+        EXPECT_EQ(box.title, kMainTitle);
+        EXPECT_NE(box.text.find(name), std::wstring::npos) << "names " << Utf8(name);
+        EXPECT_FALSE(box.hasIcon);
+        ASSERT_EQ(box.buttons.size(), 1u);
+        EXPECT_EQ(box.buttons[0].text, L"OK");
+        ASSERT_EQ(PressButton(dialog, box.buttons[0]), "");
+        for (Deadline deadline(kActionTimeout); IsWindow(dialog) && !deadline.Expired();) Sleep(20);
+        ASSERT_FALSE(IsWindow(dialog));
+    }
+
     TempDir work_{L"drive"};
     TempDir programs_{L"prog"};
     Process process_;  // declared last: ends before the folders go
@@ -130,21 +149,7 @@ TEST_F(DriveTest, UnreadableDriveSaysSoAndChangesNothing) {
     const std::wstring drive = SelectedDrive();
 
     PickDrive(L"X:");
-    const HWND dialog = WaitForWindow(process_, VisibleWithClass(kDialogClass), kActionTimeout).hwnd;
-    ASSERT_NE(dialog, nullptr) << "no message box";
-    Watch(process_, Millis(500), {});
-    EXPECT_EQ(MessageBoxesOf(process_.pid()).size(), 1u);
-    const MessageBoxInfo box = ReadMessageBox(dialog);
-    printf("[   info   ] %s\n", Describe(box).c_str());
-    EXPECT_EQ(box.title, kMainTitle);
-    EXPECT_NE(box.text.find(L"X:"), std::wstring::npos) << "names the drive";
-    EXPECT_FALSE(box.hasIcon);
-    ASSERT_EQ(box.buttons.size(), 1u);
-    EXPECT_EQ(box.buttons[0].text, L"OK");
-    ASSERT_EQ(PressButton(dialog, box.buttons[0]), "");
-    for (Deadline deadline(kActionTimeout); IsWindow(dialog) && !deadline.Expired();) Sleep(20);
-    ASSERT_FALSE(IsWindow(dialog));
-
+    ASSERT_NO_FATAL_FAILURE(ExpectOneMessageNaming(L"X:"));
     EXPECT_EQ(PathBox(), L"typed by the user");
     EXPECT_EQ(Directories(), before);
     EXPECT_EQ(SelectedDrive(), drive) << "the drive of the directory list";
@@ -155,6 +160,22 @@ TEST_F(DriveTest, UnreadableDriveSaysSoAndChangesNothing) {
     EXPECT_TRUE(PathBoxBecomes(other)) << "path box: " << Utf8(PathBox()) << "; message boxes: "
                                        << Describe(MessageBoxesOf(process_.pid()));
     EXPECT_EQ(Directories(), std::vector<std::wstring>{other});
+}
+
+TEST_F(DriveTest, VanishedDirectorySaysSoAndChangesNothing) {
+    ASSERT_FALSE(work_.MakeDir(L"gone").empty());
+    ASSERT_NO_FATAL_FAILURE(Start(work_.path()));
+    Send(Item(kTxtpath), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed by the user"));
+    const std::vector<std::wstring> before = Directories();
+    ASSERT_EQ(before.back(), L"gone");
+    ASSERT_TRUE(RemoveDirectoryW((work_ / L"gone").c_str())) << ErrorText(GetLastError());
+
+    DoubleClick(static_cast<LRESULT>(before.size()) - 1);
+    ASSERT_NO_FATAL_FAILURE(ExpectOneMessageNaming(work_ / L"gone"));
+    EXPECT_EQ(PathBox(), L"typed by the user");
+    EXPECT_EQ(Directories(), before);
+    DoubleClick(0);
+    EXPECT_TRUE(PathBoxBecomes(work_.path().substr(0, 3))) << "the window still works";
 }
 
 // Sets the user's LogPixels for the test's span and puts back what was there.
