@@ -112,7 +112,7 @@ void Win32Platform::startProcess(std::wstring_view commandLine) {
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(interpreter.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE | CREATE_UNICODE_ENVIRONMENT, nullptr, nullptr, &startup, &process))
+                        CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &process))
         throwLastError();
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
