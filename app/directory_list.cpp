@@ -1,5 +1,8 @@
 #include "app/directory_list.h"
 
+#include <algorithm>
+#include <cwctype>
+
 namespace kavren {
 namespace {
 
@@ -26,6 +29,11 @@ std::wstring withoutTrailingSeparator(std::wstring_view path) {
     const std::size_t root = rootLength(path);
     while (path.size() > root && isSeparator(path.back())) path.remove_suffix(1);
     return std::wstring(path);
+}
+
+bool sameDrive(std::wstring_view a, std::wstring_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
 }
 
 std::wstring driveOf(std::wstring_view path) {

@@ -40,6 +40,8 @@ private:
 
 // The drive ("C:") or UNC share ("\\server\share") a full path lies on.
 std::wstring driveOf(std::wstring_view path);
+// Drive names compare without regard to case: "c:" is "C:".
+bool sameDrive(std::wstring_view a, std::wstring_view b);
 // Strips trailing separators, keeping the one of a root ("C:\").
 std::wstring withoutTrailingSeparator(std::wstring_view path);
 // The root and each directory below it down to `path`, as full paths.

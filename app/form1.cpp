@@ -56,6 +56,9 @@ void Form1::setDirbPath(std::wstring_view path) {
 
 void Form1::drvb_Change() {
     const std::wstring drive = view_.selectedDrive();
+    // Some combo boxes report a change when a key leaves the selection where it was;
+    // the list must not jump to the drive's current directory for that.
+    if (sameDrive(drive, driveOf(dirb_.path()))) return;
     try {
         setDirbPath(drive);
     } catch (const PlatformError& error) {

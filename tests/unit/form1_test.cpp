@@ -167,6 +167,18 @@ TEST_F(Form1Test, DriveChangeCascadesToListAndPathBox) {
     EXPECT_EQ(view.shownNames, (std::vector<std::wstring>{L"D:\\", L"Old", L"x"}));
 }
 
+TEST_F(Form1Test, PickingTheDriveAlreadyShownMovesNothing) {
+    load();
+    form.dirb_Activate(2);  // C:\Work\Game Data
+    view.path = L"typed";
+    for (const wchar_t* same : {L"C:", L"c:"}) {
+        view.drive = same;
+        form.drvb_Change();
+        EXPECT_EQ(form.dirb().path(), L"C:\\Work\\Game Data");
+        EXPECT_EQ(view.path, L"typed");
+    }
+}
+
 TEST_F(Form1Test, UnreadableDriveKeepsEveryPreviousValue) {
     load();
     view.path = L"typed by user";

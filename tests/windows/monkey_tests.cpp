@@ -307,7 +307,9 @@ private:
     }
     // A drive means its current directory: the working directory on the program's own drive, else
     // the "=D:" it inherited, else the root.
+    // Picking the drive the list already shows changes nothing.
     void ExpectDrive(const std::wstring& drive) {
+        if (SameText(drive, path_.substr(0, 2))) return ExpectNoBox();
         std::wstring dir = SameText(drive, work_.path().substr(0, 2)) ? work_.path() : GetEnv((L"=" + drive).c_str());
         if (dir.empty()) dir = drive + L"\\";
         while (dir.size() > 3 && dir.back() == L'\\') dir.pop_back();
@@ -508,9 +510,7 @@ private:
             const int moved = key == VK_HOME ? 0
                               : key == VK_END ? last
                                               : std::clamp(selected + (key == VK_UP ? -1 : 1), 0, last);
-            // Wine's drop-down list reports a change even when the key leaves the selection as it was.
-            if (moved != selected || TextOf(ctl_[txtpath]) != text_)
-                return ExpectDrive(drives_[static_cast<size_t>(moved)]);
+            return ExpectDrive(drives_[static_cast<size_t>(moved)]);
         }
         ExpectNoBox();
     }
