@@ -9,21 +9,21 @@ namespace kavren {
 
 const std::array<ControlSpec, kControlCount> kControlTable{{
     {L"dirb", WC_LISTBOXW,
-     WS_VSCROLL | WS_BORDER | WS_TABSTOP | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-     L"", 120, 480, 2655, 2610, 900, FW_NORMAL},
-    {L"drvb", WC_COMBOBOXW, WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, L"", 120, 120, 2655, 300, 900, FW_NORMAL},
-    {L"txtpath", WC_EDITW, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, L"Text1", 3000, 1080, 4455, 255, 675,
+     WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
+     WS_EX_CLIENTEDGE, L"", 120, 480, 2655, 2610, 900, FW_NORMAL},
+    {L"drvb", WC_COMBOBOXW, WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0, L"", 120, 120, 2655, 300, 900, FW_NORMAL},
+    {L"txtpath", WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Text1", 3000, 1080, 4455, 255, 675,
      FW_NORMAL},
-    {L"cmdu", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, L"Unpack it!", 3000, 2160, 3255, 375, 1200, FW_BOLD},
-    {L"cmdp", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, L"Pack it!", 3000, 2640, 3255, 375, 1200, FW_BOLD},
-    {L"optr", WC_BUTTONW, WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP,
+    {L"cmdu", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"Unpack it!", 3000, 2160, 3255, 375, 1200, FW_BOLD},
+    {L"cmdp", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"Pack it!", 3000, 2640, 3255, 375, 1200, FW_BOLD},
+    {L"optr", WC_BUTTONW, WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP, 0,
      L"Pack/Unpack Recursive (include all subdirectories)", 3000, 1440, 4455, 495, 900, FW_NORMAL},
-    {L"Label1", WC_STATICW, SS_LEFT | SS_NOPREFIX,
+    {L"Label1", WC_STATICW, SS_LEFT | SS_NOPREFIX, 0,
      L"Choose the directory where the KAV.REN file is on the left. (you need to double click it)", 3000, 120, 4455,
      615, 900, FW_NORMAL},
-    {L"Command1", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, L"About", 6360, 2160, 1095, 375, 900, FW_NORMAL},
-    {L"Label2", WC_STATICW, SS_LEFT | SS_NOPREFIX, L"Path:", 3000, 840, 4455, 255, 900, FW_NORMAL},
-    {L"Command2", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, L"Hide", 6360, 2640, 1095, 375, 900, FW_NORMAL},
+    {L"Command1", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"About", 6360, 2160, 1095, 375, 900, FW_NORMAL},
+    {L"Label2", WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, L"Path:", 3000, 840, 4455, 255, 900, FW_NORMAL},
+    {L"Command2", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"Hide", 6360, 2640, 1095, 375, 900, FW_NORMAL},
 }};
 
 namespace {
@@ -110,8 +110,6 @@ bool MainWindow::create(HINSTANCE instance, int showCommand) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &MainWindow::windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = bigIcon_;
-    windowClass.hIconSm = smallIcon_;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kWindowClass;
@@ -121,6 +119,7 @@ bool MainWindow::create(HINSTANCE instance, int showCommand) {
     if (!CreateWindowExW(kWindowExStyle, kWindowClass, std::wstring(kCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this))
         return false;
+    // The icons go to the window, not the class: they are this object's, and the class outlives it.
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
     dpi_ = dpiOf(hwnd_);
@@ -138,13 +137,10 @@ bool MainWindow::create(HINSTANCE instance, int showCommand) {
 void MainWindow::createControls(HINSTANCE instance) {
     for (int i = 0; i < kControlCount; ++i) {
         const ControlSpec& row = kControlTable[i];
-        controls_[i] = CreateWindowExW(0, row.className, row.caption, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0,
+        controls_[i] = CreateWindowExW(row.exStyle, row.className, row.caption, WS_CHILD | WS_VISIBLE | row.style, 0, 0, 0,
                                        0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
                                        instance, nullptr);
     }
-    // A frame drawn in the visual style's edge, as a text box normally has.
-    SetWindowLongPtrW(control(Control::txtpath), GWL_EXSTYLE, WS_EX_CLIENTEDGE);
-    SetWindowLongPtrW(control(Control::dirb), GWL_EXSTYLE, WS_EX_CLIENTEDGE);
 }
 
 HFONT MainWindow::fontFor(const ControlSpec& row) {

@@ -23,6 +23,7 @@ struct ControlSpec {
     const wchar_t* name;
     const wchar_t* className;
     DWORD style;
+    DWORD exStyle;
     const wchar_t* caption;
     int left, top, width, height;  // twips, in the client area
     int centipoints;               // font size in hundredths of a point
