@@ -260,34 +260,28 @@ void MainWindow::onDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
 }
 
+void MainWindow::activateSelectedDirectory() {
+    const LRESULT index = SendMessageW(control(Control::dirb), LB_GETCURSEL, 0, 0);
+    if (index != LB_ERR) form_.dirb_Activate(static_cast<std::size_t>(index));
+}
+
 void MainWindow::onCommand(int id, int code) {
-    switch (id - kFirstControlId) {
-    case static_cast<int>(Control::cmdp):
-        if (code == BN_CLICKED) form_.cmdp_Click();
-        break;
-    case static_cast<int>(Control::cmdu):
-        if (code == BN_CLICKED) form_.cmdu_Click();
-        break;
-    case static_cast<int>(Control::Command1):
-        if (code == BN_CLICKED) form_.Command1_Click();
-        break;
-    case static_cast<int>(Control::Command2):
-        if (code == BN_CLICKED) form_.Command2_Click();
-        break;
-    case static_cast<int>(Control::drvb):
-        if (code == CBN_SELCHANGE) form_.drvb_Change();
-        break;
-    case static_cast<int>(Control::dirb):
-        if (code == LBN_DBLCLK) {
-            const LRESULT index = SendMessageW(control(Control::dirb), LB_GETCURSEL, 0, 0);
-            if (index != LB_ERR) form_.dirb_Activate(static_cast<std::size_t>(index));
-        }
-        break;
-    default:
-        // With no default button, Enter comes as IDOK: it opens the highlighted directory, and nothing else.
-        if (id == IDOK && GetFocus() == control(Control::dirb)) onCommand(kFirstControlId, LBN_DBLCLK);
-        break;
+    struct Route {
+        Control control;
+        int code;
+        void (Form1::*handler)();
+    };
+    static constexpr Route kRoutes[] = {
+        {Control::cmdp, BN_CLICKED, &Form1::cmdp_Click},       {Control::cmdu, BN_CLICKED, &Form1::cmdu_Click},
+        {Control::Command1, BN_CLICKED, &Form1::Command1_Click}, {Control::Command2, BN_CLICKED, &Form1::Command2_Click},
+        {Control::drvb, CBN_SELCHANGE, &Form1::drvb_Change},
+    };
+    for (const Route& route : kRoutes) {
+        if (id == kFirstControlId + static_cast<int>(route.control) && code == route.code) return (form_.*route.handler)();
     }
+    const bool doubleClick = id == kFirstControlId + static_cast<int>(Control::dirb) && code == LBN_DBLCLK;
+    // With no default button, Enter comes as IDOK: it opens the highlighted directory, and nothing else.
+    if (doubleClick || (id == IDOK && GetFocus() == control(Control::dirb))) activateSelectedDirectory();
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

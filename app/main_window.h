@@ -60,6 +60,7 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(int id, int code);
+    void activateSelectedDirectory();
     void onDpiChanged(UINT dpi, const RECT& suggested);
     void onMeasureItem(MEASUREITEMSTRUCT& item);
     void onDrawItem(const DRAWITEMSTRUCT& item);
