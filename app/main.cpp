@@ -11,6 +11,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     kavren::Win32Platform platform;
     kavren::MainWindow window(platform);
-    if (!window.create(instance, showCommand)) return kavren::kExitToolMissing;
+    // A failed tool check ends the program inside create(); false here means the window itself could not be made.
+    if (!window.create(instance, showCommand)) return 1;
     return kavren::runMessageLoop(window.hwnd());
 }
