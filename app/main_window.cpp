@@ -154,7 +154,8 @@ HFONT MainWindow::fontFor(const ControlSpec& row) {
     logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
     logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     logFont.lfQuality = DEFAULT_QUALITY;
-    logFont.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    // Where Lucida Console is missing, the mapper then picks another fixed-pitch face, not a proportional one.
+    logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
     wcscpy_s(logFont.lfFaceName, kFontFace);
     fonts_.push_back({row.centipoints, row.weight, CreateFontIndirectW(&logFont)});
     return fonts_.back().handle;
@@ -388,13 +389,15 @@ void MainWindow::showDirectories(const DirectoryList& list) {
 
 void MainWindow::minimise() { ShowWindow(hwnd_, SW_MINIMIZE); }
 
+void dispatchMessage(HWND window, MSG& message) {
+    if (IsDialogMessageW(window, &message)) return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
 int runMessageLoop(HWND window) {
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(window, &message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatchMessage(window, message);
     return static_cast<int>(message.wParam);
 }
 

@@ -100,7 +100,9 @@ private:
     HICON smallIcon_ = nullptr;
 };
 
-// The message loop, with dialog keyboard handling (TAB between controls) for `window`.
+// One message, with dialog keyboard handling (TAB between controls) for `window`.
+void dispatchMessage(HWND window, MSG& message);
+// The message loop, until WM_QUIT.
 int runMessageLoop(HWND window);
 
 }  // namespace kavren
