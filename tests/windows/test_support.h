@@ -22,7 +22,7 @@ struct Box {
     std::wstring title, text;
     std::vector<int> buttons;  // ids of the buttons shown, in id order
     int defaultButton;         // the one with BS_DEFPUSHBUTTON, 0 for none
-    bool icon;                 // an icon shown (Wine keeps an empty icon static)
+    bool icon;
     HWND owner;
 };
 
@@ -35,13 +35,9 @@ inline Box readBox(HWND box) {
         seen.buttons.push_back(id);
         if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) seen.defaultButton = id;
     }
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t kind[16] = {};
-        GetClassNameW(child, kind, 16);
-        if ((GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) && std::wstring(kind) == L"Static" &&
-            (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
-            seen.icon = seen.icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
-    }
+    // Wine keeps an empty icon static in a box without an icon.
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        seen.icon = seen.icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
     return seen;
 }
 
