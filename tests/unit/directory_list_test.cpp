@@ -7,81 +7,39 @@
 namespace kavren {
 namespace {
 
-using testing::FakePlatform;
-
-std::vector<std::wstring> names(const DirectoryList& list) {
+// One line per entry: depth, '>' in the chain or '.' for a child, the shown name, '|', the full path.
+// Then the current index, the list's path and the drive it lies on.
+std::vector<std::wstring> lines(const DirectoryList& list) {
     std::vector<std::wstring> result;
-    for (const auto& entry : list.entries()) result.push_back(entry.name);
+    for (const auto& e : list.entries())
+        result.push_back(std::to_wstring(e.depth) + (e.inChain ? L">" : L".") + e.name + L"|" + e.path);
+    result.push_back(std::to_wstring(list.currentIndex()) + L"@" + list.path() + L" on " + driveOf(list.path()));
     return result;
 }
 
-TEST(PathHelpers, TrailingSeparatorsAndDrives) {
-    EXPECT_EQ(withoutTrailingSeparator(L"C:\\Tools\\"), L"C:\\Tools");
-    EXPECT_EQ(withoutTrailingSeparator(L"C:\\Tools\\\\"), L"C:\\Tools");
-    EXPECT_EQ(withoutTrailingSeparator(L"C:\\"), L"C:\\");
-    EXPECT_EQ(withoutTrailingSeparator(L"\\\\srv\\share\\"), L"\\\\srv\\share\\");
-    EXPECT_EQ(driveOf(L"C:\\Tools\\Sub"), L"C:");
-    EXPECT_EQ(driveOf(L"C:\\"), L"C:");
-    EXPECT_EQ(driveOf(L"\\\\srv\\share\\dir"), L"\\\\srv\\share");
-}
-
-TEST(PathHelpers, ChainRunsFromRootToPath) {
-    EXPECT_EQ(pathChain(L"C:\\"), std::vector<std::wstring>{L"C:\\"});
-    EXPECT_EQ(pathChain(L"C:\\Tools\\Sub Dir"),
-              (std::vector<std::wstring>{L"C:\\", L"C:\\Tools", L"C:\\Tools\\Sub Dir"}));
-    EXPECT_EQ(pathChain(L"\\\\srv\\share\\a"),
-              (std::vector<std::wstring>{L"\\\\srv\\share\\", L"\\\\srv\\share\\a"}));
-}
-
-TEST(DirectoryList, ChainThenChildrenWithFullPaths) {
-    FakePlatform platform;
-    platform.tree[L"C:\\Tools\\Sub"] = {L"a", L"b c"};
-    DirectoryList list(platform);
-    list.setPath(L"C:\\Tools\\Sub\\");
-
-    EXPECT_EQ(list.path(), L"C:\\Tools\\Sub");
-    EXPECT_EQ(names(list), (std::vector<std::wstring>{L"C:\\", L"Tools", L"Sub", L"a", L"b c"}));
-    ASSERT_EQ(list.currentIndex(), 2u);
-    const auto& entries = list.entries();
-    EXPECT_EQ(entries[1].path, L"C:\\Tools");
-    EXPECT_EQ(entries[3].path, L"C:\\Tools\\Sub\\a");
-    EXPECT_EQ(entries[4].path, L"C:\\Tools\\Sub\\b c");
-    EXPECT_EQ(entries[4].depth, 3);
-    EXPECT_TRUE(entries[2].inChain);
-    EXPECT_FALSE(entries[3].inChain);
-}
-
-TEST(DirectoryList, DriveRootKeepsItsSeparatorAndChildrenGetOne) {
-    FakePlatform platform;
-    platform.tree[L"C:\\"] = {L"Windows"};
-    DirectoryList list(platform);
-    list.setPath(L"C:\\");
-    EXPECT_EQ(list.path(), L"C:\\");
-    EXPECT_EQ(names(list), (std::vector<std::wstring>{L"C:\\", L"Windows"}));
-    EXPECT_EQ(list.entries()[1].path, L"C:\\Windows");
-}
-
-TEST(DirectoryList, BareDriveGoesToThatDrivesCurrentDirectory) {
-    FakePlatform platform;
+TEST(DirectoryList, ChainFromTheRootThenChildrenWithFullPathsAndAFailureChangesNothing) {
+    const std::pair<std::wstring, std::vector<std::wstring>> cases[] = {
+        {L"C:\\Tools\\Sub\\\\",
+         {L"0>C:\\|C:\\", L"1>Tools|C:\\Tools", L"2>Sub|C:\\Tools\\Sub", L"3.a|C:\\Tools\\Sub\\a",
+          L"3.b c|C:\\Tools\\Sub\\b c", L"2@C:\\Tools\\Sub on C:"}},
+        {L"C:\\", {L"0>C:\\|C:\\", L"1.Windows|C:\\Windows", L"0@C:\\ on C:"}},
+        // A bare drive stands for that drive's current directory.
+        {L"D:", {L"0>D:\\|D:\\", L"1>Game Data|D:\\Game Data", L"1@D:\\Game Data on D:"}},
+        {L"\\\\srv\\share\\a\\",
+         {L"0>\\\\srv\\share\\|\\\\srv\\share\\", L"1>a|\\\\srv\\share\\a", L"2.x|\\\\srv\\share\\a\\x",
+          L"1@\\\\srv\\share\\a on \\\\srv\\share"}},
+    };
+    testing::FakePlatform platform;
+    platform.tree = {{L"C:\\Tools\\Sub", {L"a", L"b c"}}, {L"C:\\", {L"Windows"}},
+                     {L"D:\\Game Data", {}}, {L"\\\\srv\\share\\a", {L"x"}}};
     platform.driveCurrent[L"D:"] = L"D:\\Game Data";
-    platform.tree[L"D:\\Game Data"] = {};
-    platform.tree[L"E:\\"] = {L"x"};
-    DirectoryList list(platform);
-    list.setPath(L"D:");
-    EXPECT_EQ(list.path(), L"D:\\Game Data");
-    list.setPath(L"E:");
-    EXPECT_EQ(list.path(), L"E:\\");
-}
-
-TEST(DirectoryList, UnlistableDirectoryChangesNothing) {
-    FakePlatform platform;
-    platform.tree[L"C:\\Work"] = {L"one"};
-    DirectoryList list(platform);
-    list.setPath(L"C:\\Work");
-    EXPECT_THROW(list.setPath(L"C:\\Gone"), PlatformError);
-    EXPECT_THROW(list.setPath(L"F:"), PlatformError);
-    EXPECT_EQ(list.path(), L"C:\\Work");
-    EXPECT_EQ(names(list), (std::vector<std::wstring>{L"C:\\", L"Work", L"one"}));
+    for (const auto& [request, want] : cases) {
+        DirectoryList list(platform);
+        list.setPath(request);
+        EXPECT_EQ(lines(list), want);
+        EXPECT_THROW(list.setPath(L"C:\\Gone"), PlatformError);
+        EXPECT_EQ(lines(list), want) << "a failed listing changes nothing";
+    }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "app/form1.h"
 
+#include <regex>
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -7,212 +10,128 @@
 namespace kavren {
 namespace {
 
-using testing::FakePlatform;
-using testing::FakeView;
+using Texts = std::vector<std::wstring>;
+// What the window shows (path box, selected drive, directory list names) and the list's own path.
+using State = std::tuple<std::wstring, std::wstring, Texts, std::wstring>;
 
-class Form1Test : public ::testing::Test {
-protected:
-    Form1Test() {
-        platform.tree[L"C:\\Work"] = {L"Game Data", L"Other"};
-        platform.tree[L"C:\\Work\\Game Data"] = {};
-        platform.tree[L"C:\\"] = {L"Work"};
-        platform.tree[L"D:\\Old"] = {L"x"};
-        platform.driveCurrent[L"D:"] = L"D:\\Old";
-        platform.readableFiles.insert(L"C:\\Tools\\KavRenTool.exe");
+struct World {
+    World() {
+        platform.tree = {{L"C:\\", {L"Work"}}, {L"C:\\Work", {L"Game Data", L"Other"}},
+                         {L"C:\\Work\\Game Data", {}}, {L"D:\\Old", {L"x"}}};
+        platform.driveCurrent = {{L"D:", L"D:\\Old"}, {L"F:", L"F:\\"}};
     }
-    void load() { ASSERT_TRUE(form.Form_Load()); platform.messages.clear(); }
-
-    FakePlatform platform;
-    FakeView view;
+    testing::FakePlatform platform;
+    testing::FakeView view;
     Form1 form{platform, view};
 };
 
-TEST_F(Form1Test, LoadFillsPathBoxAndListsFromWorkingDirectory) {
-    EXPECT_TRUE(form.Form_Load());
-    EXPECT_EQ(view.path, L"C:\\Work");
-    EXPECT_EQ(view.drive, L"C:");
-    EXPECT_EQ(view.shownNames, (std::vector<std::wstring>{L"C:\\", L"Work", L"Game Data", L"Other"}));
-    EXPECT_EQ(platform.probed, std::vector<std::wstring>{L"C:\\Tools\\KavRenTool.exe"});
+class Form1Test : public ::testing::Test, protected World {
+protected:
+    void SetUp() override { ASSERT_TRUE(form.Form_Load()); }
+    State state() { return {view.path, view.drive, view.shown, form.dirb().path()}; }
+};
+
+TEST_F(Form1Test, LoadShowsTheWorkingDirectoryEverywhere) {
+    EXPECT_EQ(state(), State(L"C:\\Work", L"C:", {L"C:\\", L"Work", L"Game Data", L"Other"}, L"C:\\Work"));
     EXPECT_TRUE(platform.messages.empty());
-    EXPECT_FALSE(platform.endedWith.has_value());
+    EXPECT_FALSE(platform.endedWith);
 }
 
-TEST_F(Form1Test, ProgramAtDriveRootProbesDoubledSeparator) {
-    platform.programDir = L"C:\\";
-    platform.readableFiles = {L"C:\\\\KavRenTool.exe"};
-    EXPECT_TRUE(form.Form_Load());
-    EXPECT_TRUE(platform.messages.empty());
-}
-
-void expectToolMissingEnd(const FakePlatform& platform) {
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].title, L"Orz Info");
-    EXPECT_EQ(platform.messages[0].text,
-              L"Please put this program into the directory which contains [KavRenTool.exe] and run then.");
-    EXPECT_FALSE(platform.messages[0].yesNo);
-    EXPECT_EQ(platform.endedWith, kExitToolMissing);
-    EXPECT_NE(kExitToolMissing, 0);
-}
-
-TEST_F(Form1Test, ToolMissingShowsOneMessageAndEnds) {
-    platform.readableFiles.clear();
-    EXPECT_FALSE(form.Form_Load());
-    expectToolMissingEnd(platform);
-}
-
-TEST_F(Form1Test, FailureReadingDirectoryPathTakesTheSameEnd) {
-    platform.failWorkingDirectory = true;
-    EXPECT_FALSE(form.Form_Load());
-    expectToolMissingEnd(platform);
-    EXPECT_TRUE(platform.probed.empty());
-}
-
-TEST_F(Form1Test, UnlistableWorkingDirectoryTakesTheSameEnd) {
-    platform.cwd = L"C:\\Locked";
-    EXPECT_FALSE(form.Form_Load());
-    expectToolMissingEnd(platform);
-}
-
-TEST_F(Form1Test, AnswerNoStartsNothingAndChangesNothing) {
-    load();
-    view.path = L"D:\\typed";
-    view.recursive = true;
-    platform.answerYes = false;
-    form.cmdp_Click();
-    form.cmdu_Click();
-    EXPECT_TRUE(platform.started.empty());
-    EXPECT_EQ(view.path, L"D:\\typed");
-    EXPECT_TRUE(view.recursive);
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[1].title, L"Anti-misclick v1.0");
-    EXPECT_TRUE(platform.messages[1].yesNo);
-}
-
-TEST_F(Form1Test, YesStartsTheToolWithTheModesArguments) {
-    load();
-    view.path = L"D:\\Game Data";
-    form.cmdp_Click();
-    view.recursive = true;
-    form.cmdp_Click();
-    form.cmdu_Click();
-    view.recursive = false;
-    form.cmdu_Click();
-    const std::wstring head = L"cmd /K \" \"C:\\Tools\\KavRenTool.exe\" ";
-    EXPECT_EQ(platform.started, (std::vector<std::wstring>{
-                                    head + L"p \"D:\\Game Data\" \"", head + L"pr \"D:\\Game Data\" \"",
-                                    head + L"ur \"D:\\Game Data\" \"", head + L"u \"D:\\Game Data\" \""}));
-    EXPECT_EQ(platform.messages[0].text,
-              L"Sure to PACK?\r\nPath: D:\\Game Data\r\nKAV.REN will be overwritten.");
-    EXPECT_EQ(platform.messages[2].text,
-              L"Sure to UNPACK?\r\nPath: D:\\Game Data\r\n"
-              L"Files extracted before will be overwritten if they exist.");
-}
-
-TEST_F(Form1Test, EmptyPathPacksQuotedEmptyText) {
-    load();
-    view.path = L"";
-    form.cmdp_Click();
-    ASSERT_EQ(platform.started.size(), 1u);
-    EXPECT_EQ(platform.started[0], L"cmd /K \" \"C:\\Tools\\KavRenTool.exe\" p \"\" \"");
-}
-
-TEST_F(Form1Test, FailedStartReportsSystemTextAndKeepsState) {
-    load();
-    view.path = L"D:\\x";
-    view.recursive = true;
-    platform.failStart = true;
-    form.cmdu_Click();
-    ASSERT_EQ(platform.messages.size(), 2u);
-    EXPECT_EQ(platform.messages[1].text, L"The system cannot find the file specified.");
-    EXPECT_EQ(platform.messages[1].title, L"KAVREN tool UI");
-    EXPECT_EQ(view.path, L"D:\\x");
-    EXPECT_TRUE(view.recursive);
-    EXPECT_FALSE(platform.endedWith.has_value());
-}
-
-TEST_F(Form1Test, AboutShowsEightLinesOnlyFifthEmpty) {
-    form.Command1_Click();
-    ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_EQ(platform.messages[0].title, L"About KAVREN UI");
-    EXPECT_FALSE(platform.messages[0].yesNo);
-    std::vector<std::wstring> lines;
-    const std::wstring& text = platform.messages[0].text;
-    std::size_t start = 0;
-    for (std::size_t at; (at = text.find(L"\r\n", start)) != std::wstring::npos; start = at + 2)
-        lines.push_back(text.substr(start, at - start));
-    lines.push_back(text.substr(start));
-    ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[0], L"Kavren tool UI V0.02 by morlick");
-    EXPECT_EQ(lines[3], L"*Icon changed (I'm not making nuclear bombs QwQ)");
-    EXPECT_EQ(lines[6], L"Built on 2012-10-08");
-    EXPECT_EQ(lines[7].rfind(L"(Ad) ", 0), 0u);
-    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].empty(), i == 4) << "line " << i + 1;
-    EXPECT_EQ(text.find(L'\n'), text.find(L"\r\n") + 1) << "line breaks are CR LF";
-}
-
-TEST_F(Form1Test, HideMinimisesOnly) {
-    load();
-    form.Command2_Click();
-    EXPECT_EQ(view.minimised, 1);
-    EXPECT_EQ(view.path, L"C:\\Work");
-}
-
-TEST_F(Form1Test, DriveChangeCascadesToListAndPathBox) {
-    load();
-    view.path = L"typed";
-    view.drive = L"D:";
-    form.drvb_Change();
-    EXPECT_EQ(form.dirb().path(), L"D:\\Old");
-    EXPECT_EQ(view.path, L"D:\\Old");
-    EXPECT_EQ(view.shownNames, (std::vector<std::wstring>{L"D:\\", L"Old", L"x"}));
-}
-
-TEST_F(Form1Test, PickingTheDriveAlreadyShownMovesNothing) {
-    load();
-    form.dirb_Activate(2);  // C:\Work\Game Data
-    view.path = L"typed";
-    for (const wchar_t* same : {L"C:", L"c:"}) {
-        view.drive = same;
-        form.drvb_Change();
-        EXPECT_EQ(form.dirb().path(), L"C:\\Work\\Game Data");
-        EXPECT_EQ(view.path, L"typed");
+TEST(Form1Load, AnyFailureShowsOneBoxThenEndsWithStatus2) {
+    // Tool missing; working directory unreadable; working directory unlistable.
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"", L"C:\\Work"}, {L"E:\\Tools\\KavRenTool.exe", L""}, {L"E:\\Tools\\KavRenTool.exe", L"C:\\Locked"}};
+    for (const auto& [tool, cwd] : cases) {
+        SCOPED_TRACE(L"tool \"" + tool + L"\", working directory \"" + cwd + L"\"");
+        World world;
+        world.platform.tool = tool;
+        world.platform.cwd = cwd;
+        EXPECT_FALSE(world.form.Form_Load());
+        EXPECT_EQ(world.platform.messages, Texts{L"Orz Info: Please put this program into the directory "
+                                                 L"which contains [KavRenTool.exe] and run then."});
+        EXPECT_EQ(world.platform.endedWith, 2);
     }
 }
 
-TEST_F(Form1Test, UnreadableDriveKeepsEveryPreviousValue) {
-    load();
-    view.path = L"typed by user";
-    const auto shownBefore = view.shownNames;
-    view.drive = L"F:";
+TEST_F(Form1Test, EachConfirmedClickStartsTheToolOnceEvenWithAnEmptyPathBox) {
+    view.path = L"";
+    form.cmdp_Click();
+    view.path = L"D:\\Game Data";
+    view.recursive = true;
+    form.cmdp_Click();
+    form.cmdu_Click();
+    const std::wstring cmd = L"cmd /K \" \"E:\\Tools\\KavRenTool.exe\" ";
+    EXPECT_EQ(platform.started, (Texts{cmd + L"p \"\" \"", cmd + L"pr \"D:\\Game Data\" \"",
+                                       cmd + L"ur \"D:\\Game Data\" \""}));
+    const std::wstring ask = L"[Yes/No] Anti-misclick v1.0: Sure to ";
+    EXPECT_EQ(platform.messages, (Texts{ask + L"PACK?\r\nPath: \r\nKAV.REN will be overwritten.",
+                                        ask + L"PACK?\r\nPath: D:\\Game Data\r\nKAV.REN will be overwritten.",
+                                        ask + L"UNPACK?\r\nPath: D:\\Game Data\r\nFiles extracted before will be "
+                                              L"overwritten if they exist."}));
+}
+
+TEST_F(Form1Test, AnswerNoOrAFailedStartChangesNothing) {
+    view.path = L"D:\\typed";
+    const State before = state();
+    platform.answerYes = false;
+    form.cmdp_Click();
+    form.cmdu_Click();
+    platform.answerYes = true;
+    platform.failStart = true;
+    form.cmdu_Click();
+    EXPECT_EQ(state(), before);
+    EXPECT_TRUE(platform.started.empty());
+    ASSERT_EQ(platform.messages.size(), 4u);  // three questions, then the report
+    EXPECT_EQ(platform.messages[3], L"KAVREN tool UI: The directory name is invalid.");
+    EXPECT_FALSE(platform.endedWith);
+}
+
+TEST_F(Form1Test, AboutShowsEightCrLfLinesOnlyTheFifthEmptyAndHideMinimisesOnly) {
+    view.path = L"typed";
+    const State before = state();
+    form.Command1_Click();
+    form.Command2_Click();
+    EXPECT_EQ(view.minimised, 1);
+    EXPECT_EQ(state(), before);
+    ASSERT_EQ(platform.messages.size(), 1u);
+    // Lines 6 and 8 have free wording: any non-empty line, the 8th beginning "(Ad) ".
+    const std::wregex about(L"About KAVREN UI: Kavren tool UI V0\\.02 by morlick\r\n"
+                            L"\\*Space-in-path problem fixed\r\n"
+                            L"\\*Bug of recursive operation fixed \\(thanks to quenbury\\)\r\n"
+                            L"\\*Icon changed \\(I'm not making nuclear bombs QwQ\\)\r\n\r\n[^\r\n]+\r\n"
+                            L"Built on 2012-10-08\r\n\\(Ad\\) [^\r\n]+");
+    EXPECT_TRUE(std::regex_match(platform.messages[0], about)) << platform.messages[0];
+}
+
+TEST_F(Form1Test, DriveChangeMovesListAndPathBoxUnlessSameOrUnreadable) {
+    view.path = L"typed";
+    view.drive = L"D:";
     form.drvb_Change();
-    EXPECT_EQ(form.dirb().path(), L"C:\\Work");
-    EXPECT_EQ(view.path, L"typed by user");
-    EXPECT_EQ(view.shownNames, shownBefore);
-    EXPECT_EQ(view.drive, L"C:") << "the drive list returns to the drive the directory list shows";
+    EXPECT_EQ(state(), State(L"D:\\Old", L"D:", {L"D:\\", L"Old", L"x"}, L"D:\\Old"));
+    view.path = L"typed";
+    const State before = state();
+    for (const wchar_t* drive : {L"D:", L"d:", L"F:"}) {
+        view.drive = drive;
+        form.drvb_Change();
+    }
+    EXPECT_EQ(state(), before) << "the drive list also returns to D:";
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_NE(platform.messages[0].text.find(L"F:"), std::wstring::npos) << "names the drive";
+    EXPECT_NE(platform.messages[0].find(L"F:"), std::wstring::npos);
 }
 
-TEST_F(Form1Test, DoubleClickReplacesTypedTextAndMovesList) {
-    load();
+TEST_F(Form1Test, DoubleClickReplacesTypedTextUnlessTheDirectoryVanished) {
     view.path = L"typed";
-    form.dirb_Activate(2);  // "Game Data"
-    EXPECT_EQ(view.path, L"C:\\Work\\Game Data");
-    EXPECT_EQ(form.dirb().path(), L"C:\\Work\\Game Data");
-    form.dirb_Activate(0);  // the root, up the chain
-    EXPECT_EQ(view.path, L"C:\\");
-    EXPECT_EQ(view.shownNames, (std::vector<std::wstring>{L"C:\\", L"Work"}));
-}
-
-TEST_F(Form1Test, DoubleClickOnVanishedDirectoryKeepsState) {
-    load();
-    platform.tree.erase(L"C:\\Work\\Game Data");
+    form.dirb_Activate(2);  // Game Data
+    EXPECT_EQ(state(), State(L"C:\\Work\\Game Data", L"C:", {L"C:\\", L"Work", L"Game Data"}, L"C:\\Work\\Game Data"));
+    form.dirb_Activate(0);
+    EXPECT_EQ(state(), State(L"C:\\", L"C:", {L"C:\\", L"Work"}, L"C:\\"));
+    platform.tree.erase(L"C:\\Work");
     view.path = L"typed";
-    form.dirb_Activate(2);
-    EXPECT_EQ(view.path, L"typed");
-    EXPECT_EQ(form.dirb().path(), L"C:\\Work");
+    const State before = state();
+    form.dirb_Activate(1);
+    EXPECT_EQ(state(), before);
     ASSERT_EQ(platform.messages.size(), 1u);
-    EXPECT_NE(platform.messages[0].text.find(L"C:\\Work\\Game Data"), std::wstring::npos);
+    EXPECT_NE(platform.messages[0].find(L"C:\\Work"), std::wstring::npos);
 }
 
 }  // namespace
