@@ -1,6 +1,14 @@
 #include "app/form1.h"
 
 namespace kavren {
+namespace {
+
+std::wstring folderHolding(std::wstring_view file) {
+    const std::vector<std::wstring> chain = pathChain(file);
+    return chain.size() > 1 ? chain[chain.size() - 2] : chain.front();
+}
+
+}  // namespace
 
 const std::wstring_view kAboutText =
     L"Kavren tool UI V0.02 by morlick\r\n"
@@ -71,12 +79,25 @@ void Form1::dirb_Change() { view_.setPathText(dirb_.path()); }
 
 void Form1::dirb_Activate(std::size_t index) {
     if (index >= dirb_.entries().size()) return;
-    const std::wstring path = dirb_.entries()[index].path;
+    openDirectory(dirb_.entries()[index].path);
+}
+
+void Form1::Form_DragDrop(const std::vector<std::wstring>& paths) {
+    if (paths.empty()) return;
+    const std::wstring& first = paths.front();
+    // The drive list follows; a share has no entry there, so it then shows none selected.
+    if (openDirectory(platform_.isFile(first) ? folderHolding(first) : first))
+        view_.selectDrive(driveOf(dirb_.path()));
+}
+
+// By value: the list entry it may come from is replaced when the list moves.
+bool Form1::openDirectory(std::wstring path) {
     try {
         setDirbPath(path);
+        return true;
     } catch (const PlatformError& error) {
-        platform_.showMessage(L"The directory " + path + L" cannot be read.\r\n" + error.message(),
-                              kCaption);
+        platform_.showMessage(L"The directory " + path + L" cannot be read.\r\n" + error.message(), kCaption);
+        return false;
     }
 }
 

@@ -56,6 +56,8 @@ public:
     void dirb_Change();
     // A double-click (or Enter) on entry `index` of the directory list.
     void dirb_Activate(std::size_t index);
+    // Items dropped on the window, in the order the source gave them.
+    void Form_DragDrop(const std::vector<std::wstring>& paths);
 
     void runcmd(std::wstring_view comm);
 
@@ -64,6 +66,7 @@ public:
 private:
     void confirmAndRun(const Mode& mode);
     void setDirbPath(std::wstring_view path);
+    bool openDirectory(std::wstring path);
 
     Platform& platform_;
     FormView& view_;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "platform/late_bound.h"
 #include "platform/win32_platform.h"
 
 namespace kavren {

@@ -7,6 +7,7 @@ add_link_options(-static -municode)
 # programs link it too, to look at the window from inside its own process.
 add_library(kavren_win STATIC
     platform/win32_platform.cpp
+    platform/late_bound.cpp
     app/main_window.cpp
 )
 target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32)

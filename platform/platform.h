@@ -41,6 +41,8 @@ public:
     virtual std::wstring workingDirectory() = 0;
     // The current directory of a drive given as "D:" (its root where none was set).
     virtual std::wstring driveCurrentDirectory(std::wstring_view drive) = 0;
+    // True only for an existing file; false for a directory and for anything that cannot be found.
+    virtual bool isFile(std::wstring_view path) = 0;
     // Names of the subdirectories, in display order; throws when the directory cannot be listed.
     virtual std::vector<std::wstring> subdirectories(std::wstring_view directory) = 0;
 };

@@ -141,6 +141,11 @@ std::wstring Win32Platform::driveCurrentDirectory(std::wstring_view drive) {
     });
 }
 
+bool Win32Platform::isFile(std::wstring_view path) {
+    const DWORD attributes = GetFileAttributesW(extendedLengthPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::vector<std::wstring> Win32Platform::subdirectories(std::wstring_view directory) {
     std::wstring pattern = extendedLengthPath(directory);
     if (pattern.back() != L'\\') pattern += L'\\';

@@ -24,6 +24,7 @@ public:
     std::vector<std::wstring> drives() override;
     std::wstring workingDirectory() override;
     std::wstring driveCurrentDirectory(std::wstring_view drive) override;
+    bool isFile(std::wstring_view path) override;
     std::vector<std::wstring> subdirectories(std::wstring_view directory) override;
 
 private:

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@ struct FakePlatform : Platform {
     // Directory -> its subdirectories, drive ("D:") -> its current directory; what is absent fails.
     std::map<std::wstring, std::vector<std::wstring>> tree;
     std::map<std::wstring, std::wstring> driveCurrent;
+    std::set<std::wstring, std::less<>> files;  // what isFile finds
     // Only the tool path can be opened. An empty tool or working directory fails.
     std::wstring programDir = L"E:\\Tools", tool = L"E:\\Tools\\KavRenTool.exe", cwd = L"C:\\Work";
     bool failStart = false, answerYes = true;
@@ -44,6 +46,7 @@ struct FakePlatform : Platform {
     std::vector<std::wstring> drives() override { return {L"C:", L"D:"}; }
     std::wstring workingDirectory() override { return cwd.empty() ? throw PlatformError(L"Access is denied.") : cwd; }
     std::wstring driveCurrentDirectory(std::wstring_view drive) override { return lookup(driveCurrent, drive); }
+    bool isFile(std::wstring_view path) override { return files.count(path) > 0; }
     std::vector<std::wstring> subdirectories(std::wstring_view directory) override { return lookup(tree, directory); }
 };
 

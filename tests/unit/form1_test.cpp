@@ -134,5 +134,32 @@ TEST_F(Form1Test, DoubleClickReplacesTypedTextUnlessTheDirectoryVanished) {
     EXPECT_NE(platform.messages[0].find(L"C:\\Work"), std::wstring::npos);
 }
 
+TEST_F(Form1Test, DropOpensTheFirstItemOrTheFolderHoldingItAndTheDriveListFollows) {
+    platform.files = {L"D:\\Old\\KAV.REN", L"D:\\KAV.REN"};
+    platform.tree[L"D:\\"] = {L"Old"};
+    platform.tree[L"\\\\srv\\share\\dir"] = {};
+    const std::pair<Texts, State> cases[] = {
+        {{L"D:\\Old\\KAV.REN", L"C:\\Work"}, State(L"D:\\Old", L"D:", {L"D:\\", L"Old", L"x"}, L"D:\\Old")},
+        {{L"C:\\Work\\Game Data\\"},
+         State(L"C:\\Work\\Game Data", L"C:", {L"C:\\", L"Work", L"Game Data"}, L"C:\\Work\\Game Data")},
+        {{L"D:\\KAV.REN"}, State(L"D:\\", L"D:", {L"D:\\", L"Old"}, L"D:\\")},
+        // The drive list has no entry for a share and shows none selected.
+        {{L"\\\\srv\\share\\dir"},
+         State(L"\\\\srv\\share\\dir", L"\\\\srv\\share", {L"\\\\srv\\share\\", L"dir"}, L"\\\\srv\\share\\dir")},
+    };
+    for (const auto& [items, want] : cases) {
+        view.path = L"typed";
+        form.Form_DragDrop(items);
+        EXPECT_EQ(state(), want);
+    }
+    const State before = state();
+    form.Form_DragDrop({});
+    form.Form_DragDrop({L"D:\\Gone"});
+    EXPECT_EQ(state(), before);
+    EXPECT_TRUE(platform.started.empty());
+    ASSERT_EQ(platform.messages.size(), 1u) << "a drop asks nothing";
+    EXPECT_NE(platform.messages[0].find(L"D:\\Gone"), std::wstring::npos);
+}
+
 }  // namespace
 }  // namespace kavren
