@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include <commctrl.h>
+#include <shlwapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -267,6 +268,16 @@ void MainWindow::activateSelectedDirectory() {
     if (index != LB_ERR) form_.dirb_Activate(static_cast<std::size_t>(index));
 }
 
+// COM waits until the path box is used: most starts never need it.
+void MainWindow::offerPathSuggestions() {
+    if (com_) return;
+    com_.emplace();
+    // Suggestions only: appending would change the typed path without the user choosing it.
+    // Where the system cannot offer them, the box works as before.
+    SHAutoComplete(control(Control::txtpath),
+                   SHACF_FILESYS_DIRS | SHACF_AUTOSUGGEST_FORCE_ON | SHACF_AUTOAPPEND_FORCE_OFF);
+}
+
 void MainWindow::onCommand(int id, int code) {
     struct Route {
         Control control;
@@ -281,6 +292,8 @@ void MainWindow::onCommand(int id, int code) {
     for (const Route& route : kRoutes) {
         if (id == kFirstControlId + static_cast<int>(route.control) && code == route.code) return (form_.*route.handler)();
     }
+    if (id == kFirstControlId + static_cast<int>(Control::txtpath) && code == EN_SETFOCUS)
+        return offerPathSuggestions();
     const bool doubleClick = id == kFirstControlId + static_cast<int>(Control::dirb) && code == LBN_DBLCLK;
     // With no default button, Enter comes as IDOK: it opens the highlighted directory, and nothing else.
     if (doubleClick || (id == IDOK && GetFocus() == control(Control::dirb))) activateSelectedDirectory();
@@ -336,6 +349,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         PostQuitMessage(0);
         return 0;
     case WM_NCDESTROY:
+        // The children are gone, and the path box's suggestions with them: COM may stop now.
+        com_.reset();
         hwnd_ = nullptr;
         break;
     }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,7 @@ private:
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(int id, int code);
     void activateSelectedDirectory();
+    void offerPathSuggestions();
     void onDpiChanged(UINT dpi, const RECT& suggested);
     void onMeasureItem(MEASUREITEMSTRUCT& item);
     void onDrawItem(const DRAWITEMSTRUCT& item);
@@ -99,6 +101,7 @@ private:
     const DirectoryList* shownDirectories_ = nullptr;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
+    std::optional<ComApartment> com_;  // started when the path box first takes the focus
 };
 
 // One message, with dialog keyboard handling (TAB between controls) for `window`.

@@ -1,5 +1,7 @@
 #include "platform/late_bound.h"
 
+#include <objbase.h>
+
 #include "platform/win32_platform.h"
 
 namespace kavren {
@@ -32,6 +34,19 @@ std::vector<std::wstring> takeDroppedPaths(HDROP drop) {
         queryFile(drop, i, paths[i].data(), length + 1);
     }
     return paths;
+}
+
+ComApartment::ComApartment() : ole32_(loadSystemModule(L"ole32.dll")) {
+    if (!ole32_) return;
+    const auto initialize = procedure<HRESULT(WINAPI*)(void*, DWORD)>(ole32_.get(), "CoInitializeEx");
+    const auto uninitialize = procedure<void(WINAPI*)()>(ole32_.get(), "CoUninitialize");
+    if (!initialize || !uninitialize) return;
+    // S_FALSE (COM was already started on this thread) wants its CoUninitialize too.
+    if (SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) uninitialize_ = uninitialize;
+}
+
+ComApartment::~ComApartment() {
+    if (uninitialize_) uninitialize_();
 }
 
 }  // namespace kavren

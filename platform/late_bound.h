@@ -20,4 +20,17 @@ using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer
 // The full paths a WM_DROPFILES message carries, in the order given. Ends the drop.
 std::vector<std::wstring> takeDroppedPaths(HDROP drop);
 
+// COM on the calling thread for as long as this lives; without it where ole32 cannot be had.
+class ComApartment {
+public:
+    ComApartment();
+    ~ComApartment();
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    UniqueModule ole32_;
+    void(WINAPI* uninitialize_)() = nullptr;
+};
+
 }  // namespace kavren
