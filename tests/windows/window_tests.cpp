@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+
+#include <shlobj.h>
 
 #include "app/main_window.h"
 #include "test_support.h"
@@ -87,6 +90,17 @@ protected:
             if (message == WM_LBUTTONDBLCLK && !twice) break;
             post(control(Control::dirb), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
         }
+    }
+    // Files dropped on the window, as the shell hands them over.
+    void drop(std::initializer_list<fs::path> items) {
+        std::wstring names;
+        for (const fs::path& item : items) names += item.wstring() + L'\0';
+        const HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * sizeof(wchar_t));
+        auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+        *files = DROPFILES{sizeof(DROPFILES), {}, FALSE, TRUE};
+        std::copy(names.begin(), names.end(), reinterpret_cast<wchar_t*>(files + 1));
+        GlobalUnlock(memory);
+        post(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory));
     }
     void pickDrive(const wchar_t* drive) {
         SendMessageW(control(Control::drvb), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
@@ -218,6 +232,32 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     EXPECT_EQ(listed(), chain);
     clickEntry(chain[0], true);
     EXPECT_EQ(text(Control::txtpath), chain[0]);
+}
+
+// The window takes drops anywhere: the system hands a drop on a child to the first ancestor with this style.
+TEST_F(Form1Window, ADroppedFolderOrFileBecomesThePathAndShellAndComWaitUntilNeeded) {
+    EXPECT_TRUE(GetWindowLongW(window.hwnd(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_EQ(GetModuleHandleW(L"shell32.dll"), nullptr) << "shell32 loaded at start-up";
+    std::ofstream(work / L"b9" / L"KAV.REN") << "archive";
+    SetWindowTextW(control(Control::txtpath), L"typed");
+    drop({work / L"b9" / L"KAV.REN", work / L"a dir"});
+    EXPECT_EQ(text(Control::txtpath), (work / L"b9").wstring());
+    chain.push_back(L"b9");
+    EXPECT_EQ(listed(), chain);
+    drop({work / L"gone"});
+    ASSERT_EQ(boxes.size(), 1u) << "a drop asks nothing";
+    EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"gone").wstring() + L" cannot be read.\r\n", 0), 0u);
+    EXPECT_EQ(text(Control::txtpath), (work / L"b9").wstring());
+    EXPECT_EQ(listed(), chain);
+    drop({L"Z:\\"});
+    EXPECT_EQ(text(Control::drvb) + L" " + text(Control::txtpath), L"Z: Z:\\") << "the drive list follows";
+
+    // COM starts when the path box first takes the focus, for the folder suggestions.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    CoUninitialize();
+    SetFocus(control(Control::txtpath));
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+    CoUninitialize();
 }
 
 TEST_F(Form1Window, CommandsAskFirstAndHideKeepsTheForm) {
