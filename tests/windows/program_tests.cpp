@@ -17,26 +17,20 @@ namespace fs = std::filesystem;
 
 fs::path built(const wchar_t* variable) { return fs::path(_wgetenv(variable)).make_preferred(); }
 
-// The program, detached (no console, as from the desktop), in a job that ends it
-// and all it started when the test is over.
+// The program, detached (no console, as from the desktop). What it started lives
+// on until the wineserver of the test run ends.
 struct Program {
     Program(const fs::path& exe, const fs::path& workingDirectory) {
-        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
         std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
-        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS | CREATE_SUSPENDED,
-                           nullptr, workingDirectory.c_str(), &startup, &process)) {
-            AssignProcessToJobObject(job, process.hProcess);
-            ResumeThread(process.hThread);
-        }
+        CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                       workingDirectory.c_str(), &startup, &process);
     }
     ~Program() {
+        TerminateProcess(process.hProcess, 1);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
-        CloseHandle(job);
     }
     // Its shown top-level window of that class, if any.
     HWND shown(const wchar_t* className) const {
@@ -51,7 +45,6 @@ struct Program {
         return shown(className);
     }
 
-    HANDLE job = CreateJobObjectW(nullptr, nullptr);
     PROCESS_INFORMATION process{};
 };
 
