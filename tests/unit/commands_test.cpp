@@ -9,9 +9,6 @@ TEST(Commands, ComposedTextsMatchTheHandWrittenOnes) {
     const std::pair<std::wstring, std::wstring> cases[] = {
         {confirmationPrompt(kPack, L"a&b^c%d\"e \u6570"),
          L"Sure to PACK?\r\nPath: a&b^c%d\"e \u6570\r\nKAV.REN will be overwritten."},
-        {confirmationPrompt(kUnpack, L""),
-         L"Sure to UNPACK?\r\nPath: \r\nFiles extracted before will be overwritten if they exist."},
-        {toolArguments(kPack, false, L""), L"p \"\""},
         {toolArguments(kUnpack, false, L"C:\\"), L"u \"C:\\\""},
         {toolArguments(kPack, true, L" D:\\Game Data\\\"%PATH%&^ "), L"pr \" D:\\Game Data\\\"%PATH%&^ \""},
         {toolArguments(kUnpack, true, L"E:\\\u00dcn\u00efc\u00f6d\u00e9\\\u6570\u636e"),

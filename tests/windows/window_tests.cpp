@@ -10,22 +10,50 @@
 #include <shlobj.h>
 
 #include "app/main_window.h"
-#include "test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using kavren::Control;
-using wintest::textOf;
 
-std::vector<wintest::Box> boxes;  // every message box shown, in order
-int answer = IDNO;                // what a Yes/No box is answered
+// WM_GETTEXT: for an edit control, its content.
+std::wstring textOf(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+struct Box {
+    std::wstring title, text;
+    std::vector<int> buttons;  // ids of the buttons shown, in id order
+    int defaultButton;         // the one with BS_DEFPUSHBUTTON, 0 for none
+    bool icon;
+    HWND owner;
+};
+
+Box readBox(HWND box) {
+    Box seen{textOf(box), textOf(GetDlgItem(box, 0xFFFF)), {}, 0, false, GetWindow(box, GW_OWNER)};
+    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+        const HWND button = GetDlgItem(box, id);
+        if (!IsWindowVisible(button)) continue;
+        seen.buttons.push_back(id);
+        if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) seen.defaultButton = id;
+    }
+    // Wine keeps an empty icon static in a box without an icon.
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        seen.icon = seen.icon || SendMessageW(child, STM_GETICON, 0, 0) != 0;
+    return seen;
+}
+
+std::vector<Box> boxes;  // every message box shown, in order
+int answer = IDNO;       // what a Yes/No box is answered
 HWND boxComing = nullptr;
 
 // Read and answered from a timer, which runs in the box's own modal loop once the box is set up.
 void CALLBACK readAndAnswer(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    boxes.push_back(wintest::readBox(boxComing));
+    boxes.push_back(readBox(boxComing));
     PostMessageW(boxComing, WM_COMMAND, GetDlgItem(boxComing, IDYES) ? answer : IDOK, 0);
 }
 
@@ -216,7 +244,7 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"b10").wstring() + L" cannot be read.\r\n", 0), 0u);
     EXPECT_EQ(boxes[1].text.rfind(L"Drive Q: cannot be read.\r\n", 0), 0u);
-    for (const wintest::Box& box : boxes) EXPECT_EQ(box.title + L" " + std::to_wstring(box.buttons.size()), L"KAVREN tool UI 1");
+    for (const Box& box : boxes) EXPECT_EQ(box.title + L" " + std::to_wstring(box.buttons.size()), L"KAVREN tool UI 1");
     EXPECT_EQ(text(Control::drvb), work.root_name().wstring()) << "the drive list did not go back";
     EXPECT_EQ(text(Control::txtpath), L"typed");
     EXPECT_EQ(listed(), shown);
@@ -269,7 +297,7 @@ TEST_F(Form1Window, CommandsAskFirstAndHideKeepsTheForm) {
     EXPECT_EQ(boxes[1].title, L"About KAVREN UI");
     EXPECT_EQ(boxes[4].title, L"KAVREN tool UI");
     for (int i : {1, 4}) EXPECT_EQ(boxes[i].buttons, std::vector<int>{IDOK});
-    for (const wintest::Box& box : boxes) EXPECT_TRUE(!box.icon && box.owner == window.hwnd()) << "icon or owner";
+    for (const Box& box : boxes) EXPECT_TRUE(!box.icon && box.owner == window.hwnd()) << "icon or owner";
 
     click(Control::Command2);
     EXPECT_TRUE(IsIconic(window.hwnd()) && IsWindowVisible(window.hwnd())) << "not minimised";
