@@ -1,6 +1,5 @@
 #include "app/main_window.h"
 
-#include <commctrl.h>
 #include <shlwapi.h>
 #include <windowsx.h>
 
@@ -8,30 +7,7 @@
 
 namespace kavren {
 
-const std::array<ControlSpec, kControlCount> kControlTable{{
-    {L"dirb", WC_LISTBOXW,
-     WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
-     WS_EX_CLIENTEDGE, L"", 120, 480, 2655, 2610, 900, FW_NORMAL},
-    {L"drvb", WC_COMBOBOXW, WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST, 0, L"", 120, 120, 2655, 300, 900, FW_NORMAL},
-    {L"txtpath", WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Text1", 3000, 1080, 4455, 255, 675,
-     FW_NORMAL},
-    {L"cmdu", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"Unpack it!", 3000, 2160, 3255, 375, 1200, FW_BOLD},
-    {L"cmdp", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"Pack it!", 3000, 2640, 3255, 375, 1200, FW_BOLD},
-    {L"optr", WC_BUTTONW, WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP, 0,
-     L"Pack/Unpack Recursive (include all subdirectories)", 3000, 1440, 4455, 495, 900, FW_NORMAL},
-    {L"Label1", WC_STATICW, SS_LEFT | SS_NOPREFIX, 0,
-     L"Choose the directory where the KAV.REN file is on the left. (you need to double click it)", 3000, 120, 4455,
-     615, 900, FW_NORMAL},
-    {L"Command1", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"About", 6360, 2160, 1095, 375, 900, FW_NORMAL},
-    {L"Label2", WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, L"Path:", 3000, 840, 4455, 255, 900, FW_NORMAL},
-    {L"Command2", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"Hide", 6360, 2640, 1095, 375, 900, FW_NORMAL},
-}};
-
 namespace {
-
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-// Accepting drops by style, not DragAcceptFiles, keeps shell32 out of start-up.
-constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 
 // Per-monitor DPI calls exist from Windows 10 1607 on; older systems have one DPI for all.
 template <typename Function>
@@ -89,10 +65,6 @@ void drawFolder(HDC dc, RECT box, bool open, UINT dpi) {
 
 }  // namespace
 
-int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
-
-int fontHeight(int centipoints, UINT dpi) { return -MulDiv(centipoints, static_cast<int>(dpi), 7200); }
-
 MainWindow::MainWindow(Win32Platform& platform) : platform_(platform), form_(platform, *this) {}
 
 MainWindow::~MainWindow() {
@@ -149,17 +121,7 @@ HFONT MainWindow::fontFor(const ControlSpec& row) {
     for (const Font& font : fonts_) {
         if (font.centipoints == row.centipoints && font.weight == row.weight) return font.handle;
     }
-    LOGFONTW logFont{};
-    logFont.lfHeight = fontHeight(row.centipoints, dpi_);
-    logFont.lfWeight = row.weight;
-    logFont.lfCharSet = ANSI_CHARSET;
-    logFont.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    logFont.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    logFont.lfQuality = DEFAULT_QUALITY;
-    // Where Lucida Console is missing, the mapper then picks another fixed-pitch face, not a proportional one.
-    logFont.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-    wcscpy_s(logFont.lfFaceName, kFontFace);
-    fonts_.push_back({row.centipoints, row.weight, CreateFontIndirectW(&logFont)});
+    fonts_.push_back({row.centipoints, row.weight, createControlFont(row, dpi_)});
     return fonts_.back().handle;
 }
 

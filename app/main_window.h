@@ -37,10 +37,15 @@ inline constexpr int kClientWidthTwips = 7575;
 inline constexpr int kClientHeightTwips = 3210;
 inline constexpr wchar_t kFontFace[] = L"Lucida Console";
 inline constexpr wchar_t kWindowClass[] = L"KavrenUIForm1";
+inline constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// Accepting drops by style, not DragAcceptFiles, keeps shell32 out of start-up.
+inline constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
 
 int twipsToPixels(int twips, UINT dpi);
 // lfHeight of a font of that size at that DPI.
 int fontHeight(int centipoints, UINT dpi);
+// The font of a control row at that DPI; the caller deletes it.
+HFONT createControlFont(const ControlSpec& row, UINT dpi);
 
 class MainWindow : private FormView {
 public:

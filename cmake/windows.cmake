@@ -9,6 +9,7 @@ add_library(kavren_win STATIC
     platform/win32_platform.cpp
     platform/late_bound.cpp
     app/main_window.cpp
+    app/control_table.cpp
 )
 target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32)
 
