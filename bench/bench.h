@@ -1,16 +1,18 @@
-// Shared by the bench programs: a fine clock, the figures of a series of runs,
-// and the summary rows that scripts/bench gathers into its table.
+// Shared by the bench programs: a fine clock, a bare directory listing, the
+// figures of a series of runs, and the summary rows that scripts/bench gathers
+// into its table.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace kavren::bench {
-
-inline constexpr wchar_t kFloorCaption[] = L"KAVREN bench floor";
 
 inline double nowMs() {
     static const double ticksPerMs = [] {
@@ -21,6 +23,30 @@ inline double nowMs() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / ticksPerMs;
+}
+
+struct FindCloser {
+    void operator()(HANDLE search) const { FindClose(search); }
+};
+
+// The names of a directory's subdirectories as the file system gives them: the
+// least any program does to list them.
+inline std::vector<std::wstring> subdirectoryNames(const std::wstring& directory) {
+    WIN32_FIND_DATAW found;
+    std::unique_ptr<void, FindCloser> search(FindFirstFileExW((directory + L"\\*").c_str(), FindExInfoBasic, &found,
+                                                              FindExSearchLimitToDirectories, nullptr,
+                                                              FIND_FIRST_EX_LARGE_FETCH));
+    std::vector<std::wstring> names;
+    if (search.get() == INVALID_HANDLE_VALUE) {
+        search.release();
+        return names;
+    }
+    do {
+        const std::wstring_view name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+            names.emplace_back(name);
+    } while (FindNextFileW(search.get(), &found));
+    return names;
 }
 
 struct Figures {
@@ -44,7 +70,7 @@ inline void printRow(const char* figure, const Figures& value, const Figures& re
                      double goalRatio) {
     const double ratio = value.median / reference.median;
     char goal[32] = "-";
-    if (goalRatio > 0) std::snprintf(goal, sizeof goal, "<= %.1f x", goalRatio);
+    if (goalRatio > 0) std::snprintf(goal, sizeof goal, "<= %g x", goalRatio);
     std::printf("ROW\t%s\t%.1f %s\t%.1f %s\t%.2f\t%s\t%s\n", figure, value.median, unit, reference.median, unit, ratio,
                 goal, goalRatio <= 0 ? "-" : ratio <= goalRatio ? "met" : "NOT MET");
 }

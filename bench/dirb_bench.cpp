@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,26 +22,9 @@ using namespace kavren;
 using namespace kavren::bench;
 using wintest::Utf8;
 
-struct FindCloser {
-    void operator()(HANDLE search) const { FindClose(search); }
-};
-
 // What any program must do at least to show the directory's subdirectories in order.
 std::size_t bareListing(const std::wstring& directory) {
-    WIN32_FIND_DATAW found;
-    std::unique_ptr<void, FindCloser> search(FindFirstFileExW((directory + L"\\*").c_str(), FindExInfoBasic, &found,
-                                                              FindExSearchLimitToDirectories, nullptr,
-                                                              FIND_FIRST_EX_LARGE_FETCH));
-    if (search.get() == INVALID_HANDLE_VALUE) {
-        search.release();
-        return 0;
-    }
-    std::vector<std::wstring> names;
-    do {
-        const std::wstring_view name = found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
-            names.emplace_back(name);
-    } while (FindNextFileW(search.get(), &found));
+    std::vector<std::wstring> names = subdirectoryNames(directory);
     std::sort(names.begin(), names.end(),
               [](const std::wstring& a, const std::wstring& b) { return StrCmpLogicalW(a.c_str(), b.c_str()) < 0; });
     return names.size();
