@@ -73,7 +73,9 @@ private:
     void onMeasureItem(MEASUREITEMSTRUCT& item);
     void onDrawItem(const DRAWITEMSTRUCT& item);
     void createControls(HINSTANCE instance);
+    // Relays the window and its controls for a new DPI.
     void layout();
+    void fitListHeights();
     void sizeClientArea(int width, int height);
     void fitDriveListHeight();
     int directoryItemHeight();
