@@ -71,7 +71,7 @@ inline void printRow(const char* figure, const Figures& value, const Figures& re
     const double ratio = value.median / reference.median;
     char goal[32] = "-";
     if (goalRatio > 0) std::snprintf(goal, sizeof goal, "<= %g x", goalRatio);
-    std::printf("ROW\t%s\t%.1f %s\t%.1f %s\t%.2f\t%s\t%s\n", figure, value.median, unit, reference.median, unit, ratio,
+    std::printf("ROW\t%s\t%.1f %s\t%.1f %s\t%.3f\t%s\t%s\n", figure, value.median, unit, reference.median, unit, ratio,
                 goal, goalRatio <= 0 ? "-" : ratio <= goalRatio ? "met" : "NOT MET");
 }
 
