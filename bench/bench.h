@@ -14,6 +14,14 @@
 
 namespace kavren::bench {
 
+inline std::string utf8(std::wstring_view text) {
+    std::string bytes(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                                   nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(),
+                        static_cast<int>(bytes.size()), nullptr, nullptr);
+    return bytes;
+}
+
 inline double nowMs() {
     static const double ticksPerMs = [] {
         LARGE_INTEGER frequency;

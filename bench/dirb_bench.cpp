@@ -14,13 +14,11 @@
 
 #include "app/main_window.h"
 #include "bench.h"
-#include "driver.h"
 
 namespace {
 
 using namespace kavren;
 using namespace kavren::bench;
-using wintest::Utf8;
 
 // What any program must do at least to show the directory's subdirectories in order.
 std::size_t bareListing(const std::wstring& directory) {
@@ -57,7 +55,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring directory = withoutTrailingSeparator(argv[2]);
     const std::wstring parent = directory.substr(0, directory.find_last_of(L'\\'));
     if (!SetCurrentDirectoryW(parent.c_str())) {
-        std::printf("dirb_bench: cannot enter %s\n", Utf8(parent).c_str());
+        std::printf("dirb_bench: cannot enter %s\n", utf8(parent).c_str());
         return 1;
     }
     Win32Platform platform;
@@ -76,7 +74,7 @@ int wmain(int argc, wchar_t** argv) {
         pump(window.hwnd());
         const std::optional<std::size_t> entry = indexOf(list, directoryPath);
         if (!entry) {
-            std::printf("dirb_bench: %s is not in the list\n", Utf8(directoryPath).c_str());
+            std::printf("dirb_bench: %s is not in the list\n", utf8(directoryPath).c_str());
             return 1;
         }
         double start = nowMs();
@@ -91,7 +89,7 @@ int wmain(int argc, wchar_t** argv) {
         const std::size_t children = list.entries().size() - list.currentIndex() - 1;
         if (list.path() != directoryPath || shown != static_cast<LRESULT>(list.entries().size())) {
             std::printf("dirb_bench: the list shows %ld entries, not those of %s\n", static_cast<long>(shown),
-                        Utf8(directoryPath).c_str());
+                        utf8(directoryPath).c_str());
             return 1;
         }
 

@@ -8,16 +8,16 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "bench.h"
-#include "driver.h"
 
 namespace {
 
-using namespace kavren::wintest;
+namespace fs = std::filesystem;
 using namespace kavren::bench;
 
 struct Sample {
@@ -26,42 +26,55 @@ struct Sample {
 };
 
 HWND shownWindow(DWORD pid) {
-    for (const WindowInfo& window : TopLevelWindows(pid))
-        if (window.visible) return window.hwnd;
-    return nullptr;
+    std::pair<DWORD, HWND> found{pid, nullptr};
+    EnumWindows([](HWND hwnd, LPARAM data) -> BOOL {
+        auto& [owner, shown] = *reinterpret_cast<std::pair<DWORD, HWND>*>(data);
+        DWORD process = 0;
+        GetWindowThreadProcessId(hwnd, &process);
+        if (process == owner && IsWindowVisible(hwnd)) shown = hwnd;
+        return shown == nullptr;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found.second;
 }
 
-// From process start to its window shown and the program waiting for input.
-std::optional<Sample> measure(const std::wstring& exe, const std::wstring& workDir) {
-    constexpr Millis kTimeout{30000};
-    LaunchOptions options;
-    options.exe = exe;
-    options.workingDir = workDir;
+// From process start, as from the desktop, to its window shown and the program waiting for input.
+std::optional<Sample> measure(const fs::path& exe, const fs::path& workDir) {
+    constexpr DWORD kTimeoutMs = 30000;
+    std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
     const double start = nowMs();
-    const Process process = Process::Start(options);
-    if (!process.started()) {
-        std::printf("startup_bench: %s\n", process.error().c_str());
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                        workDir.c_str(), &startup, &process)) {
+        std::printf("startup_bench: cannot start %s: error %lu\n", utf8(exe.wstring()).c_str(), GetLastError());
         return std::nullopt;
     }
+    const std::unique_ptr<void, void (*)(HANDLE)> ended(process.hProcess, [](HANDLE handle) {
+        TerminateProcess(handle, 0);
+        WaitForSingleObject(handle, 10000);
+        CloseHandle(handle);
+    });
+    CloseHandle(process.hThread);
     // Blocking here, not polling the window list, leaves the wineserver to the starting program. Should
     // the wait end early, the window is polled for all the same, and WM_NULL says the program answers.
-    WaitForInputIdle(process.handle(), static_cast<DWORD>(kTimeout.count()));
+    WaitForInputIdle(process.hProcess, kTimeoutMs);
     HWND window = nullptr;
-    for (const Deadline deadline(kTimeout); !(window = shownWindow(process.pid())); Sleep(1)) {
-        if (deadline.Expired() || !process.Running()) {
-            std::printf("startup_bench: no window from %s\n", Utf8(exe).c_str());
+    for (const double deadline = nowMs() + kTimeoutMs; !(window = shownWindow(process.dwProcessId)); Sleep(1)) {
+        if (nowMs() > deadline || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+            std::printf("startup_bench: no window from %s\n", utf8(exe.wstring()).c_str());
             return std::nullopt;
         }
     }
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(kTimeout.count()), &answer)) {
-        std::printf("startup_bench: %s does not answer\n", Utf8(exe).c_str());
+    if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &answer)) {
+        std::printf("startup_bench: %s does not answer\n", utf8(exe.wstring()).c_str());
         return std::nullopt;
     }
     const double startMs = nowMs() - start;
     PROCESS_MEMORY_COUNTERS memory{};
-    if (!GetProcessMemoryInfo(process.handle(), &memory, sizeof memory)) {
-        std::printf("startup_bench: GetProcessMemoryInfo: %s\n", ErrorText(GetLastError()).c_str());
+    if (!GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) {
+        std::printf("startup_bench: GetProcessMemoryInfo: error %lu\n", GetLastError());
         return std::nullopt;
     }
     return Sample{startMs, static_cast<double>(memory.PeakWorkingSetSize) / (1024.0 * 1024.0)};
@@ -75,28 +88,22 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("usage: startup_bench RUNS KAVRENTOOL.EXE KAVREN_UI.EXE FLOOR.EXE [OTHER.EXE...]\n");
         return 2;
     }
-    const TempDir stage(L"bench");
-    if (!stage.ok()) {
-        std::printf("startup_bench: %s\n", stage.error().c_str());
-        return 1;
-    }
-    // All beside the tool, whose presence the program checks at start.
-    std::string copyError = CopyFileTo(argv[2], stage / L"KavRenTool.exe");
+    // All beside the tool, whose presence the program checks at start; the program lists its
+    // working directory at start: a small one.
+    const fs::path stage = fs::temp_directory_path() / L"kavren bench", work = stage / L"work";
     std::vector<std::string> names;
-    std::vector<std::wstring> programs;
-    for (int i = 3; i < argc; ++i) {
-        const std::wstring_view source = argv[i];
-        const std::wstring_view name = source.substr(source.find_last_of(L"\\/") + 1);
-        names.push_back(Utf8(name));
-        programs.push_back(stage / name);
-        copyError += CopyFileTo(argv[i], programs.back());
-    }
-    // The program lists its working directory at start: a small one.
-    const std::wstring work = stage.MakeDir(L"work");
-    for (const wchar_t* name : {L"work\\a", L"work\\b 2", L"work\\b 10"})
-        if (stage.MakeDir(name).empty()) copyError += " cannot make a working directory";
-    if (!copyError.empty() || work.empty()) {
-        std::printf("startup_bench: %s\n", copyError.c_str());
+    std::vector<fs::path> programs;
+    try {
+        fs::remove_all(stage);
+        for (const wchar_t* name : {L"a", L"b 2", L"b 10"}) fs::create_directories(work / name);
+        fs::copy_file(argv[2], stage / L"KavRenTool.exe");
+        for (int i = 3; i < argc; ++i) {
+            programs.push_back(stage / fs::path(argv[i]).filename());
+            names.push_back(utf8(programs.back().filename().wstring()));
+            fs::copy_file(argv[i], programs.back());
+        }
+    } catch (const fs::filesystem_error& error) {
+        std::printf("startup_bench: %s\n", error.what());
         return 1;
     }
 

@@ -20,3 +20,4 @@ target_link_libraries(kavren_ui PRIVATE kavren_win kavren_resources)
 
 add_subdirectory(tests/tool)
 add_subdirectory(tests/windows)
+add_subdirectory(bench)
