@@ -61,7 +61,6 @@ public:
     HWND hwnd() const { return hwnd_; }
     HWND control(Control which) const { return controls_[static_cast<int>(which)]; }
     Form1& form() { return form_; }
-    UINT dpi() const { return dpi_; }
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
