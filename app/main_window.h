@@ -105,8 +105,6 @@ private:
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
     HWND focusBeforeDeactivation_ = nullptr;
     const DirectoryList* shownDirectories_ = nullptr;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
     std::optional<ComApartment> com_;  // started when the path box first takes the focus
 };
 

@@ -145,7 +145,7 @@ TEST_F(Form1Window, FrameFontsAndLayoutFollowTheDpiAndTextsFitTheirBoxes) {
     EXPECT_EQ(GetWindowLongW(form, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     EXPECT_EQ(GetWindow(form, GW_OWNER), nullptr) << "an owned window has no task bar button";
-    EXPECT_NE(SendMessageW(form, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(GetClassLongPtrW(form, GCLP_HICONSM), 0) << "no icon";
     // Twips / 15 at 96 DPI: the directory list at 120, 480 sized 2655 x 2610; Pack at 3000, 2640 sized 3255 x 375.
     EXPECT_EQ(corners(rectOf(control(Control::dirb))), (std::vector<LONG>{8, 32, 185, 206}));
     EXPECT_EQ(corners(rectOf(control(Control::cmdp))), (std::vector<LONG>{200, 176, 417, 201}));
