@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "app/directory_item.h"
+
 namespace kavren {
 
 namespace {
@@ -41,26 +43,15 @@ std::wstring windowText(HWND hwnd) {
     return text;
 }
 
-// A folder glyph drawn from rectangles, open for the chain from the root, closed for children.
-void drawFolder(HDC dc, RECT box, bool open, UINT dpi) {
-    const int unit = std::max(1, MulDiv(1, static_cast<int>(dpi), 96));
-    const int width = 14 * unit, height = 10 * unit;
-    const int left = box.left, top = box.top + (box.bottom - box.top - height) / 2;
-    HBRUSH body = CreateSolidBrush(open ? RGB(255, 224, 128) : RGB(240, 200, 80));
-    HPEN edge = CreatePen(PS_SOLID, unit, RGB(150, 110, 20));
-    HGDIOBJ oldBrush = SelectObject(dc, body);
-    HGDIOBJ oldPen = SelectObject(dc, edge);
-    Rectangle(dc, left, top, left + 6 * unit, top + 3 * unit);  // tab
-    Rectangle(dc, left, top + 2 * unit, left + width, top + height);
-    if (open) {
-        const POINT flap[] = {{left + 3 * unit, top + 5 * unit}, {left + width + 2 * unit, top + 5 * unit},
-                              {left + width - unit, top + height}, {left, top + height}};
-        Polygon(dc, flap, 4);
-    }
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
-    DeleteObject(edge);
-    DeleteObject(body);
+// An elevated window gets no drop from a normal Explorer unless it lets these through;
+// the system before Windows 7 has no such filter.
+void allowDropsFromLowerIntegrity(HWND hwnd) {
+    static const auto allow =
+        user32Function<BOOL(WINAPI*)(HWND, UINT, DWORD, void*)>("ChangeWindowMessageFilterEx");
+    if (!allow) return;
+    constexpr UINT kCopyGlobalData = 0x0049;  // the shell's drop helper; no header names it
+    for (UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData})
+        allow(hwnd, message, MSGFLT_ALLOW, nullptr);
 }
 
 }  // namespace
@@ -93,8 +84,9 @@ bool MainWindow::create(HINSTANCE instance, int showCommand) {
     if (!CreateWindowExW(kWindowExStyle, kWindowClass, std::wstring(kCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, this))
         return false;
+    allowDropsFromLowerIntegrity(hwnd_);
     dpi_ = dpiOf(hwnd_);
-    sizeClientArea(twipsToPixels(kClientWidthTwips, dpi_), twipsToPixels(kClientHeightTwips, dpi_));
+    sizeClientArea();
     createControls(instance);
     fitListHeights();
     focusBeforeDeactivation_ = control(Control::dirb);  // where the focus goes when the window is activated
@@ -133,8 +125,22 @@ void MainWindow::releaseFonts() {
     fonts_.clear();
 }
 
-void MainWindow::sizeClientArea(int width, int height) {
+void MainWindow::sizeClientArea() {
+    const int width = twipsToPixels(kClientWidthTwips, dpi_), height = twipsToPixels(kClientHeightTwips, dpi_);
     SIZE outer = windowSizeFor(width, height, dpi_);
+    // Minimised, the window has no client area to measure: set the size it comes back
+    // at, and measure once it is back.
+    if (IsIconic(hwnd_)) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(hwnd_, &placement);
+        placement.rcNormalPosition.right = placement.rcNormalPosition.left + outer.cx;
+        placement.rcNormalPosition.bottom = placement.rcNormalPosition.top + outer.cy;
+        placement.showCmd = SW_SHOWMINNOACTIVE;
+        SetWindowPlacement(hwnd_, &placement);
+        fitClientAreaOnRestore_ = true;
+        return;
+    }
     SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // The frame may not follow the new DPI at once (nor at all under some systems):
     // measure the client area and correct by what is missing.
@@ -148,7 +154,7 @@ void MainWindow::sizeClientArea(int width, int height) {
 }
 
 void MainWindow::layout() {
-    sizeClientArea(twipsToPixels(kClientWidthTwips, dpi_), twipsToPixels(kClientHeightTwips, dpi_));
+    sizeClientArea();
 
     std::vector<Font> oldFonts;
     oldFonts.swap(fonts_);
@@ -203,7 +209,9 @@ int MainWindow::directoryItemHeight() {
 
 void MainWindow::onDpiChanged(UINT dpi, const RECT& suggested) {
     dpi_ = dpi;
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Minimised ("Hide", then the monitors change), the suggestion places the icon, not the window.
+    if (!IsIconic(hwnd_))
+        SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     layout();
 }
 
@@ -213,28 +221,35 @@ void MainWindow::onMeasureItem(MEASUREITEMSTRUCT& item) {
 
 void MainWindow::onDrawItem(const DRAWITEMSTRUCT& item) {
     if (item.CtlID != kFirstControlId + static_cast<int>(Control::dirb)) return;
-    HDC dc = item.hDC;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    FillRect(dc, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    if (item.itemID != static_cast<UINT>(-1) && shownDirectories_ && item.itemID < shownDirectories_->entries().size()) {
-        const DirectoryEntry& entry = shownDirectories_->entries()[item.itemID];
-        const int scale = static_cast<int>(dpi_);
-        RECT glyph = item.rcItem;
-        glyph.left += MulDiv(2 + 8 * entry.depth, scale, 96);
-        drawFolder(dc, glyph, entry.inChain, dpi_);
-        RECT text = item.rcItem;
-        text.left = glyph.left + MulDiv(20, scale, 96);
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        DrawTextW(dc, entry.name.c_str(), static_cast<int>(entry.name.size()), &text,
-                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    }
-    if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &item.rcItem);
+    if (shownDirectories_ && item.itemID < shownDirectories_->entries().size())
+        drawDirectoryItem(item.hDC, item.rcItem, shownDirectories_->entries()[item.itemID], selected, dpi_);
+    else
+        FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
 }
 
 void MainWindow::activateSelectedDirectory() {
     const LRESULT index = SendMessageW(control(Control::dirb), LB_GETCURSEL, 0, 0);
     if (index != LB_ERR) form_.dirb_Activate(static_cast<std::size_t>(index));
+}
+
+// Windows reports a double-click on the blank area under the last entry too, with that
+// entry highlighted: open only an entry that lies under the double-click itself.
+void MainWindow::activateDirectoryAtMessagePosition() {
+    HWND dirb = control(Control::dirb);
+    const DWORD position = GetMessagePos();
+    POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    ScreenToClient(dirb, &point);
+    // All rows are one height; LB_ITEMFROMPOINT would cut indexes past 65,535.
+    const LRESULT rowHeight = SendMessageW(dirb, LB_GETITEMHEIGHT, 0, 0);
+    if (point.y < 0 || rowHeight <= 0) return;
+    const LRESULT index = SendMessageW(dirb, LB_GETTOPINDEX, 0, 0) + point.y / rowHeight;
+    RECT row{};
+    if (index < SendMessageW(dirb, LB_GETCOUNT, 0, 0) &&
+        SendMessageW(dirb, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row)) != LB_ERR &&
+        PtInRect(&row, point))
+        form_.dirb_Activate(static_cast<std::size_t>(index));
 }
 
 // COM waits until the path box is used: most starts never need it.
@@ -263,9 +278,10 @@ void MainWindow::onCommand(int id, int code) {
     }
     if (id == kFirstControlId + static_cast<int>(Control::txtpath) && code == EN_SETFOCUS)
         return offerPathSuggestions();
-    const bool doubleClick = id == kFirstControlId + static_cast<int>(Control::dirb) && code == LBN_DBLCLK;
+    if (id == kFirstControlId + static_cast<int>(Control::dirb) && code == LBN_DBLCLK)
+        return activateDirectoryAtMessagePosition();
     // With no default button, Enter comes as IDOK: it opens the highlighted directory, and nothing else.
-    if (doubleClick || (id == IDOK && GetFocus() == control(Control::dirb))) activateSelectedDirectory();
+    if (id == IDOK && GetFocus() == control(Control::dirb)) activateSelectedDirectory();
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -279,7 +295,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
     // An exception must not cross the window procedure: it would be swallowed and leave
     // the handler half done. Report it and keep the window usable.
     try {
-        return self->handleMessage(message, wParam, lParam);
+        return self->handleMessage(hwnd, message, wParam, lParam);
     } catch (const PlatformError& error) {
         self->platform_.showMessage(error.message(), kCaption);
     } catch (const std::exception&) {
@@ -288,7 +304,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
     return 0;
 }
 
-LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
@@ -305,6 +321,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
         onDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
+    case WM_SIZE:
+        if (wParam == SIZE_RESTORED && fitClientAreaOnRestore_) {
+            fitClientAreaOnRestore_ = false;
+            sizeClientArea();
+        }
+        break;
     case WM_ACTIVATE:
         // Give the focus back to the control that had it, as a dialog does.
         if (LOWORD(wParam) == WA_INACTIVE) {
@@ -323,7 +345,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         hwnd_ = nullptr;
         break;
     }
-    return DefWindowProcW(hwnd_, message, wParam, lParam);
+    // The window's own handle, not hwnd_: on WM_NCDESTROY the default clean-up needs it.
+    return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
 std::wstring MainWindow::pathText() { return windowText(control(Control::txtpath)); }

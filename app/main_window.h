@@ -64,9 +64,10 @@ public:
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void onCommand(int id, int code);
     void activateSelectedDirectory();
+    void activateDirectoryAtMessagePosition();
     void offerPathSuggestions();
     void onDpiChanged(UINT dpi, const RECT& suggested);
     void onMeasureItem(MEASUREITEMSTRUCT& item);
@@ -75,7 +76,8 @@ private:
     // Relays the window and its controls for a new DPI.
     void layout();
     void fitListHeights();
-    void sizeClientArea(int width, int height);
+    // The client area of the table at the current DPI.
+    void sizeClientArea();
     void fitDriveListHeight();
     int directoryItemHeight();
 
@@ -103,6 +105,7 @@ private:
     std::array<HWND, kControlCount> controls_{};
     std::vector<Font> fonts_;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
+    bool fitClientAreaOnRestore_ = false;  // the DPI changed while the window was minimised
     HWND focusBeforeDeactivation_ = nullptr;
     const DirectoryList* shownDirectories_ = nullptr;
     std::optional<ComApartment> com_;  // started when the path box first takes the focus

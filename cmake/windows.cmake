@@ -10,6 +10,7 @@ add_library(kavren_win STATIC
     platform/late_bound.cpp
     app/main_window.cpp
     app/control_table.cpp
+    app/directory_item.cpp
 )
 target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32)
 

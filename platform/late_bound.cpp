@@ -7,10 +7,21 @@
 namespace kavren {
 namespace {
 
-// Only the system directory: a DLL of the same name beside the program must never load.
+// Only from the system directory, by its full path: a DLL of the same name beside the program
+// must never load. (Windows 7 without its loader update refuses LOAD_LIBRARY_SEARCH_SYSTEM32.)
+// The altered search path looks for the DLL's own dependencies there too.
 UniqueModule loadSystemModule(const wchar_t* name) {
-    return UniqueModule(LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    const std::wstring path = systemDirectory() + L'\\' + name;
+    return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
+
+// A drop's memory is the receiver's to free, whatever happens to the drop. DragFinish frees it;
+// without shell32, GlobalFree does what DragFinish would.
+struct DropEnder {
+    HDROP drop;
+    void(WINAPI* finish)(HDROP) = nullptr;
+    ~DropEnder() { finish ? finish(drop) : static_cast<void>(GlobalFree(drop)); }
+};
 
 template <typename Function>
 Function procedure(HMODULE module, const char* name) {
@@ -21,11 +32,11 @@ Function procedure(HMODULE module, const char* name) {
 
 std::vector<std::wstring> takeDroppedPaths(HDROP drop) {
     const UniqueModule shell32 = loadSystemModule(L"shell32.dll");
+    DropEnder ender{drop};
     if (!shell32) throw PlatformError(systemMessage(GetLastError()));
+    ender.finish = procedure<void(WINAPI*)(HDROP)>(shell32.get(), "DragFinish");
     const auto queryFile = procedure<UINT(WINAPI*)(HDROP, UINT, wchar_t*, UINT)>(shell32.get(), "DragQueryFileW");
-    const auto finish = procedure<void(WINAPI*)(HDROP)>(shell32.get(), "DragFinish");
-    if (!queryFile || !finish) throw PlatformError(systemMessage(ERROR_PROC_NOT_FOUND));
-    const std::unique_ptr<std::remove_pointer_t<HDROP>, decltype(finish)> finished(drop, finish);
+    if (!queryFile) throw PlatformError(systemMessage(ERROR_PROC_NOT_FOUND));
 
     std::vector<std::wstring> paths(queryFile(drop, 0xFFFFFFFF, nullptr, 0));
     for (UINT i = 0; i < paths.size(); ++i) {

@@ -50,6 +50,10 @@ int messageBox(HWND owner, std::wstring_view text, std::wstring_view title, UINT
 
 }  // namespace
 
+std::wstring systemDirectory() {
+    return growingBuffer([](wchar_t* buffer, DWORD size) { return GetSystemDirectoryW(buffer, size); });
+}
+
 std::wstring systemMessage(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
@@ -100,10 +104,7 @@ void Win32Platform::startProcess(std::wstring_view commandLine) {
     if (commandLine.size() >= kMaxCommandLine) throw PlatformError(systemMessage(ERROR_FILENAME_EXCED_RANGE));
 
     // The interpreter comes from the system directory, never from a search that a planted cmd.exe could win.
-    std::wstring interpreter = growingBuffer([](wchar_t* buffer, DWORD size) {
-        return GetSystemDirectoryW(buffer, size);
-    });
-    interpreter += L"\\cmd.exe";
+    const std::wstring interpreter = systemDirectory() + L"\\cmd.exe";
 
     std::wstring writable(commandLine);  // CreateProcessW may write into it
     STARTUPINFOW startup{};
@@ -111,8 +112,10 @@ void Win32Platform::startProcess(std::wstring_view commandLine) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
+    // This program turns the system's critical-error boxes off for itself; the tool and the
+    // console left open get the system's default, as when started from Explorer.
     if (!CreateProcessW(interpreter.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &process))
+                        CREATE_NEW_CONSOLE | CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process))
         throwLastError();
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);

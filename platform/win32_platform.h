@@ -9,6 +9,8 @@ namespace kavren {
 
 // The system's own text for an error code, without the trailing line break.
 std::wstring systemMessage(DWORD error);
+// The system directory (System32), without a trailing separator; throws when it cannot be had.
+std::wstring systemDirectory();
 
 class Win32Platform : public Platform {
 public:

@@ -9,6 +9,7 @@
 
 #include <shlobj.h>
 
+#include "app/directory_item.h"
 #include "app/main_window.h"
 
 namespace {
@@ -76,6 +77,48 @@ RECT rectOf(HWND control) {
 
 std::vector<LONG> corners(RECT rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
+// One directory list row drawn at that DPI, as 32-bit pixels, row by row.
+std::vector<std::uint32_t> drawnRow(const kavren::DirectoryEntry& entry, UINT dpi, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HFONT font = kavren::createControlFont(kavren::kControlTable[static_cast<int>(Control::dirb)], dpi);
+    const HGDIOBJ oldBitmap = SelectObject(dc, bitmap), oldFont = SelectObject(dc, font);
+    kavren::drawDirectoryItem(dc, RECT{0, 0, width, height}, entry, false, dpi);
+    GdiFlush();
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    std::vector<std::uint32_t> drawn(pixels, pixels + width * height);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return drawn;
+}
+
+// At each scale Windows offers (100 to 200 %), the open folder, the widest glyph, grows by the
+// scale's own factor, and the name begins to the right of all of it, 3 pixels (at 100 %) or more away.
+TEST(DirectoryItem, TheNameBeginsAfterTheWholeGlyphAtEveryScale) {
+    for (const UINT dpi : {96u, 120u, 144u, 168u, 192u}) {
+        SCOPED_TRACE(dpi);
+        const int width = 300, height = MulDiv(20, static_cast<int>(dpi), 96);
+        const auto glyph = drawnRow({L"", L"C:\\Games", 1, true}, dpi, width, height);
+        const auto named = drawnRow({L"Game Data", L"C:\\Games", 1, true}, dpi, width, height);
+        const std::uint32_t ground = glyph.back();
+        int glyphLeft = width, glyphRight = -1, nameLeft = width;
+        for (int i = 0; i < width * height; ++i) {
+            if (glyph[i] != ground) glyphLeft = std::min(glyphLeft, i % width), glyphRight = std::max(glyphRight, i % width);
+            if (named[i] != glyph[i]) nameLeft = std::min(nameLeft, i % width);
+        }
+        // 16 pixels at 100 %, and the outline's pen.
+        EXPECT_NEAR(glyphRight + 1 - glyphLeft, MulDiv(16, static_cast<int>(dpi), 96) + 1, 2);
+        EXPECT_GE(nameLeft - glyphRight, MulDiv(3, static_cast<int>(dpi), 96)) << "the glyph reaches to " << glyphRight << ", the name begins at " << nameLeft;
+        EXPECT_LT(nameLeft, width / 2) << "no name drawn";
+    }
+}
+
 class Form1Window : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -108,12 +151,26 @@ protected:
         }
         return names;
     }
-    void clickEntry(const std::wstring& name, bool twice) {
+    // The cursor on the directory list, where a user's would be; returns the point in the list.
+    POINT pointAt(const std::wstring& entry, int below = 0) {
         RECT item{};
         SendMessageW(control(Control::dirb), LB_GETITEMRECT, SendMessageW(control(Control::dirb), LB_FINDSTRINGEXACT,
-                     static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name.c_str())), reinterpret_cast<LPARAM>(&item));
+                     static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str())), reinterpret_cast<LPARAM>(&item));
+        POINT point{30, item.top + 2 + below}, screen = point;
+        ClientToScreen(control(Control::dirb), &screen);
+        SetCursorPos(screen.x, screen.y);
+        return point;
+    }
+    void clickEntry(const std::wstring& name, bool twice) {
+        const POINT point = pointAt(name);
         for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, twice ? WM_LBUTTONDBLCLK : WM_NULL, WM_LBUTTONUP})
-            post(control(Control::dirb), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(30, item.top + 2));
+            post(control(Control::dirb), message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    }
+    // What Windows does, and Wine does not, on a double-click anywhere in the list, even under the last entry.
+    void doubleClickNotification(const std::wstring& entry, int below) {
+        pointAt(entry, below);
+        post(window.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control(Control::dirb)), LBN_DBLCLK),
+             reinterpret_cast<LPARAM>(control(Control::dirb)));
     }
     // Files dropped on the window, as the shell hands them over.
     void drop(std::initializer_list<fs::path> items) {
@@ -253,6 +310,15 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     EXPECT_EQ(text(Control::txtpath), (work / L"a dir").wstring());
     chain.push_back(L"a dir");
     EXPECT_EQ(listed(), chain);
+
+    // A double-click under the last entry, which the first click highlighted, opens nothing.
+    SetWindowTextW(control(Control::txtpath), L"typed");
+    clickEntry(L"a dir", false);
+    doubleClickNotification(L"a dir", 24);
+    EXPECT_EQ(text(Control::txtpath), L"typed");
+    EXPECT_EQ(listed(), chain);
+    doubleClickNotification(chain[chain.size() - 2], 0);
+    EXPECT_EQ(text(Control::txtpath), work.wstring()) << "not the entry under the double-click";
 }
 
 // The window takes drops anywhere: the system hands a drop on a child to the first ancestor with this style.

@@ -1,0 +1,17 @@
+// One entry of the directory list on screen: a folder glyph, then the name.
+#pragma once
+
+#include <windows.h>
+
+#include "app/directory_list.h"
+
+namespace kavren {
+
+// Where an entry's name begins, in pixels from the left of its row: after its
+// depth's indent and the whole glyph, pen included, at that DPI.
+int directoryNameLeft(int depth, UINT dpi);
+
+// Draws the entry into `row` with the DC's font; `selected` draws it highlighted.
+void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi);
+
+}  // namespace kavren
