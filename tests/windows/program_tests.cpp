@@ -37,6 +37,7 @@ struct Program {
     }
     ~Program() {
         TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 5000);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
@@ -78,6 +79,44 @@ TEST(Program, WithoutAReadableToolItSaysSoOnceAndEndsWithStatus2) {
         GetExitCodeProcess(program.process.hProcess, &status);
         EXPECT_EQ(status, 2u);
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    }
+    // At a drive root (of the test prefix's own C:) the program finds the tool there, as
+    // C:\\KavRenTool.exe, not in its working directory nor at that directory's root (Z:).
+    const fs::path root = fs::path(L"C:\\");
+    fs::copy_file(dir / L"kavren_ui.exe", root / L"kavren_ui.exe", fs::copy_options::overwrite_existing);
+    fs::copy_file(tool, root / L"KavRenTool.exe", fs::copy_options::overwrite_existing);
+    {
+        Program atRoot(root / L"kavren_ui.exe", built(L"KAVREN_UI_EXE").parent_path());
+        EXPECT_NE(atRoot.await(kavren::kWindowClass), nullptr);
+        EXPECT_EQ(atRoot.shown(L"#32770"), nullptr) << "the tool was not found";
+    }
+    for (const wchar_t* name : {L"kavren_ui.exe", L"KavRenTool.exe"}) fs::remove(root / name);
+}
+
+// What Explorer shows in the file's properties; the values are the product's, not the code's.
+TEST(Program, CarriesItsVersionRecordInChinesePrcUnicode) {
+    const fs::path exe = built(L"KAVREN_UI_EXE");
+    DWORD unused = 0;
+    std::vector<char> record(GetFileVersionInfoSizeW(exe.c_str(), &unused));
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(record.size()), record.data()));
+    const auto value = [&](const std::wstring& name) {
+        void* found = nullptr;
+        UINT size = 0;
+        return VerQueryValueW(record.data(), name.c_str(), &found, &size) ? found : nullptr;
+    };
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\"));
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(std::vector<DWORD>({fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                                  fixed->dwProductVersionLS}), std::vector<DWORD>({0, 1, 0, 1}));
+    const auto* translation = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation"));
+    ASSERT_NE(translation, nullptr);
+    EXPECT_EQ(std::vector<WORD>(translation, translation + 2), std::vector<WORD>({0x0804, 1200}));
+    for (const auto& [name, expected] : std::vector<std::pair<std::wstring, std::wstring>>{
+             {L"FileVersion", L"0.00.0001"}, {L"ProductVersion", L"0.00.0001"},
+             {L"FileDescription", L"A UI for KavRenTool."}, {L"ProductName", L"kavrenUI"},
+             {L"InternalName", L"kavren_ui"}, {L"OriginalFilename", L"kavren_ui.exe"}}) {
+        const auto* text = static_cast<const wchar_t*>(value(L"\\StringFileInfo\\080404b0\\" + name));
+        EXPECT_EQ(text ? std::wstring(text) : L"(none)", expected) << name;
     }
 }
 
