@@ -56,7 +56,7 @@ std::vector<std::wstring> pathChain(std::wstring_view path) {
 
 void DirectoryList::setPath(std::wstring_view requested) {
     std::wstring path = isBareDrive(requested)
-                            ? platform_.driveCurrentDirectory(requested)
+                            ? platform_.fullPath(requested)
                             : std::wstring(requested);
     path = withoutTrailingSeparator(path);
     // List first, so that a failure leaves the old state whole.

@@ -78,26 +78,27 @@ void Form1::drvb_Change() {
 void Form1::dirb_Change() { view_.setPathText(dirb_.path()); }
 
 void Form1::dirb_Activate(std::size_t index) {
-    if (index >= dirb_.entries().size()) return;
-    openDirectory(dirb_.entries()[index].path);
+    if (index < dirb_.entries().size()) openDirectory(dirb_.entries()[index].path);
 }
 
 void Form1::Form_DragDrop(const std::vector<std::wstring>& paths) {
-    if (paths.empty()) return;
-    const std::wstring& first = paths.front();
-    // The drive list follows; a share has no entry there, so it then shows none selected.
-    if (openDirectory(platform_.isFile(first) ? folderHolding(first) : first))
-        view_.selectDrive(driveOf(dirb_.path()));
+    if (!paths.empty()) openDirectory(paths.front());
 }
 
-// By value: the list entry it may come from is replaced when the list moves.
-bool Form1::openDirectory(std::wstring path) {
+void Form1::openStartFolder(std::wstring_view argument) {
+    if (!argument.empty()) openDirectory(argument);
+}
+
+// A relative path lies under the working directory, and a file stands for the folder that
+// holds it. The drive list follows; a share has no entry there, so it then shows none selected.
+void Form1::openDirectory(std::wstring_view item) {
+    std::wstring path(item);  // first: a list entry's path is gone once the list moves
     try {
-        setDirbPath(path);
-        return true;
+        path = platform_.fullPath(item);
+        setDirbPath(platform_.isFile(path) ? folderHolding(path) : path);
+        view_.selectDrive(driveOf(dirb_.path()));
     } catch (const PlatformError& error) {
         platform_.showMessage(L"The directory " + path + L" cannot be read.\r\n" + error.message(), kCaption);
-        return false;
     }
 }
 

@@ -58,6 +58,8 @@ public:
     void dirb_Activate(std::size_t index);
     // Items dropped on the window, in the order the source gave them.
     void Form_DragDrop(const std::vector<std::wstring>& paths);
+    // The folder the program was started with, its first argument; empty for none.
+    void openStartFolder(std::wstring_view argument);
 
     void runcmd(std::wstring_view comm);
 
@@ -66,7 +68,7 @@ public:
 private:
     void confirmAndRun(const Mode& mode);
     void setDirbPath(std::wstring_view path);
-    bool openDirectory(std::wstring path);
+    void openDirectory(std::wstring_view item);
 
     Platform& platform_;
     FormView& view_;

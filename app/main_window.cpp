@@ -63,7 +63,7 @@ MainWindow::~MainWindow() {
     releaseFonts();
 }
 
-bool MainWindow::create(HINSTANCE instance, int showCommand) {
+bool MainWindow::create(HINSTANCE instance, int showCommand, std::wstring_view startFolder) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &MainWindow::windowProc;
@@ -95,6 +95,9 @@ bool MainWindow::create(HINSTANCE instance, int showCommand) {
     platform_.setOwner(hwnd_);
     ShowWindow(hwnd_, showCommand);
     SetFocus(control(Control::dirb));
+    // Shown first, so that a folder that cannot be read is reported over the window. The
+    // controls take the folder before they are first painted.
+    form_.openStartFolder(startFolder);
     return true;
 }
 
@@ -191,9 +194,9 @@ void MainWindow::fitDriveListHeight() {
         field += missing;
         SendMessageW(drvb, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
-    // The height given to a combo box is that of its dropped list.
-    SetWindowPos(drvb, nullptr, 0, 0, twipsToPixels(row.width, dpi_), twipsToPixels(kControlTable[0].height, dpi_),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The height given to a combo box is that of its dropped list: the directory list's.
+    const int dropped = twipsToPixels(kControlTable[static_cast<int>(Control::dirb)].height, dpi_);
+    SetWindowPos(drvb, nullptr, 0, 0, twipsToPixels(row.width, dpi_), dropped, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int MainWindow::directoryItemHeight() {
@@ -315,6 +318,16 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_DRAWITEM:
         onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_CTLCOLORSTATIC:
+        // Labels draw their text alone, on the window's own ground, as if painted under the other
+        // controls: "Path:" reaches a pixel into the path box, whose edge must stay on top.
+        if (const auto label = reinterpret_cast<HWND>(lParam);
+            label == control(Control::Label1) || label == control(Control::Label2)) {
+            DefWindowProcW(hwnd, message, wParam, lParam);  // the system's colours
+            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        }
+        break;
     case WM_DROPFILES:
         form_.Form_DragDrop(takeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
         return 0;

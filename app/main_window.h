@@ -16,8 +16,8 @@
 
 namespace kavren {
 
-// The controls in tab order; each one's child window id is kFirstControlId plus its index.
-enum class Control { dirb, drvb, txtpath, cmdu, cmdp, optr, Label1, Command1, Label2, Command2 };
+// The controls in the control table's order; each one's child window id is kFirstControlId plus its index.
+enum class Control { drvb, Label2, txtpath, cmdu, cmdp, optr, Command1, Command2, Label1, dirb };
 inline constexpr int kControlCount = 10;
 inline constexpr int kFirstControlId = 100;
 
@@ -55,8 +55,8 @@ public:
     MainWindow& operator=(const MainWindow&) = delete;
 
     // Creates the window and its controls and runs the load handler. When that
-    // succeeds the window is shown and this returns true.
-    bool create(HINSTANCE instance, int showCommand);
+    // succeeds the window is shown, opens `startFolder` (if not empty) and this returns true.
+    bool create(HINSTANCE instance, int showCommand, std::wstring_view startFolder);
 
     HWND hwnd() const { return hwnd_; }
     HWND control(Control which) const { return controls_[static_cast<int>(which)]; }

@@ -60,7 +60,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     Win32Platform platform;
     MainWindow window(platform);
-    if (!window.create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) return 1;  // KavRenTool.exe must lie beside it
+    if (!window.create(GetModuleHandleW(nullptr), SW_SHOWNORMAL, L"")) return 1;  // KavRenTool.exe must lie beside it
     pump(window.hwnd());
     const DirectoryList& list = window.form().dirb();
     // The parent as the list names it, so that it is found again in the chain.

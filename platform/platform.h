@@ -39,8 +39,9 @@ public:
     // Drives as "C:", in letter order.
     virtual std::vector<std::wstring> drives() = 0;
     virtual std::wstring workingDirectory() = 0;
-    // The current directory of a drive given as "D:" (its root where none was set).
-    virtual std::wstring driveCurrentDirectory(std::wstring_view drive) = 0;
+    // The full path of `path`: a relative one lies under the working directory, and a drive
+    // given as "D:" stands for that drive's current directory (its root where none was set).
+    virtual std::wstring fullPath(std::wstring_view path) = 0;
     // True only for an existing file; false for a directory and for anything that cannot be found.
     virtual bool isFile(std::wstring_view path) = 0;
     // Names of the subdirectories, in display order; throws when the directory cannot be listed.

@@ -137,10 +137,10 @@ std::wstring Win32Platform::workingDirectory() {
     return growingBuffer([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
 }
 
-std::wstring Win32Platform::driveCurrentDirectory(std::wstring_view drive) {
-    const std::wstring driveZ(drive);
-    return growingBuffer([&driveZ](wchar_t* buffer, DWORD size) {
-        return GetFullPathNameW(driveZ.c_str(), size, buffer, nullptr);
+std::wstring Win32Platform::fullPath(std::wstring_view path) {
+    const std::wstring pathZ(path);
+    return growingBuffer([&pathZ](wchar_t* buffer, DWORD size) {
+        return GetFullPathNameW(pathZ.c_str(), size, buffer, nullptr);
     });
 }
 

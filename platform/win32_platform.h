@@ -25,7 +25,7 @@ public:
     void endProcess(int exitCode) override;
     std::vector<std::wstring> drives() override;
     std::wstring workingDirectory() override;
-    std::wstring driveCurrentDirectory(std::wstring_view drive) override;
+    std::wstring fullPath(std::wstring_view path) override;
     bool isFile(std::wstring_view path) override;
     std::vector<std::wstring> subdirectories(std::wstring_view directory) override;
 

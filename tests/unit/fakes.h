@@ -45,7 +45,11 @@ struct FakePlatform : Platform {
     void endProcess(int exitCode) override { endedWith = exitCode; }
     std::vector<std::wstring> drives() override { return {L"C:", L"D:"}; }
     std::wstring workingDirectory() override { return cwd.empty() ? throw PlatformError(L"Access is denied.") : cwd; }
-    std::wstring driveCurrentDirectory(std::wstring_view drive) override { return lookup(driveCurrent, drive); }
+    std::wstring fullPath(std::wstring_view path) override {
+        if (path.size() == 2) return lookup(driveCurrent, path);
+        const bool full = path.size() > 2 && (path[1] == L':' || path[0] == L'\\');
+        return full ? std::wstring(path) : cwd + L"\\" + std::wstring(path);
+    }
     bool isFile(std::wstring_view path) override { return files.count(path) > 0; }
     std::vector<std::wstring> subdirectories(std::wstring_view directory) override { return lookup(tree, directory); }
 };

@@ -161,5 +161,20 @@ TEST_F(Form1Test, DropOpensTheFirstItemOrTheFolderHoldingItAndTheDriveListFollow
     EXPECT_NE(platform.messages[0].find(L"D:\\Gone"), std::wstring::npos);
 }
 
+// As "Send to" starts the program: relative to the working directory, a file for its folder.
+TEST_F(Form1Test, AStartFolderOpensAsADropWouldButRelativeToTheWorkingDirectory) {
+    platform.files = {L"C:\\Work\\Game Data\\KAV.REN"};
+    const State loaded = state();
+    form.openStartFolder(L"");
+    EXPECT_EQ(state(), loaded);
+    form.openStartFolder(L"Game Data\\KAV.REN");
+    const State opened(L"C:\\Work\\Game Data", L"C:", {L"C:\\", L"Work", L"Game Data"}, L"C:\\Work\\Game Data");
+    EXPECT_EQ(state(), opened);
+    form.openStartFolder(L"Missing");
+    EXPECT_EQ(state(), opened);
+    EXPECT_EQ(platform.messages,
+              Texts{L"KAVREN tool UI: The directory C:\\Work\\Missing cannot be read.\r\nThe device is not ready."});
+}
+
 }  // namespace
 }  // namespace kavren

@@ -28,8 +28,8 @@ fs::path built(const wchar_t* variable) { return fs::path(_wgetenv(variable)).ma
 // The program, detached (no console, as from the desktop). What it started lives
 // on until the wineserver of the test run ends.
 struct Program {
-    Program(const fs::path& exe, const fs::path& workingDirectory) {
-        std::wstring commandLine = L"\"" + exe.wstring() + L"\"";
+    Program(const fs::path& exe, const fs::path& workingDirectory, const std::wstring& arguments = L"") {
+        std::wstring commandLine = L"\"" + exe.wstring() + L"\" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
@@ -66,7 +66,7 @@ TEST(Program, WithoutAReadableToolItSaysSoOnceAndEndsWithStatus2) {
         SCOPED_TRACE(toolHeldExclusively ? "tool held exclusively" : "no tool");
         if (toolHeldExclusively) fs::copy_file(built(L"KAVREN_STANDIN_EXE"), tool);
         const HANDLE held = CreateFileW(tool.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        Program program(dir / L"kavren_ui.exe", dir);
+        Program program(dir / L"kavren_ui.exe", dir, L"C:\\");  // a folder to open changes nothing
         const HWND box = program.await(L"#32770");
         ASSERT_NE(box, nullptr);
         wchar_t title[16] = {};
@@ -138,12 +138,17 @@ TEST(Program, UnpackRunsTheToolThroughTheSystemCmdInAConsoleThatStaysOpen) {
     for (const fs::path& copy : {tool, programDir / L"cmd.exe", work / L"cmd.exe"})
         fs::copy_file(built(L"KAVREN_STANDIN_EXE"), copy);
     SetEnvironmentVariableW(L"KAVREN_STANDIN_LOG", log.c_str());
-    Program program(programDir / L"kavren_ui.exe", work);
+    // Started with a folder, as from "Send to": the first argument, relative to the working directory.
+    fs::create_directories(work / L"sent folder");
+    Program program(programDir / L"kavren_ui.exe", work, L"\"sent folder\" ignored");
     const HWND form = program.await(kavren::kWindowClass);
     ASSERT_NE(form, nullptr);
     const auto control = [&](kavren::Control which) {
         return GetDlgItem(form, kavren::kFirstControlId + static_cast<int>(which));
     };
+    wchar_t opened[MAX_PATH] = {};
+    SendMessageW(control(kavren::Control::txtpath), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(opened));
+    EXPECT_EQ(opened, (work / L"sent folder").wstring());
     const std::wstring path = L"C:\\a&b^c\\%NOSUCHVAR%\\\u00dcn\u00efc\u00f6d\u00e9 \u6570\u636e";
     SendMessageW(control(kavren::Control::txtpath), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     SendMessageW(control(kavren::Control::optr), BM_SETCHECK, BST_CHECKED, 0);

@@ -75,6 +75,17 @@ RECT rectOf(HWND control) {
     return rect;
 }
 
+// The name Active Accessibility gives a box without a caption of its own: the nearest label before
+// it in z-order, the search ending at a control that begins a group of tab stops.
+std::wstring labelOf(HWND box) {
+    for (HWND before = GetWindow(box, GW_HWNDPREV); before; before = GetWindow(before, GW_HWNDPREV)) {
+        wchar_t kind[8] = {};
+        if (GetClassNameW(before, kind, 8) && std::wstring(kind) == L"Static") return textOf(before);
+        if ((GetWindowLongW(before, GWL_STYLE) & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP)) break;
+    }
+    return L"(none)";
+}
+
 std::vector<LONG> corners(RECT rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
 // One directory list row drawn at that DPI, as 32-bit pixels, row by row.
@@ -126,7 +137,7 @@ protected:
         SetFileAttributesW((work / L".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
         fs::current_path(work);  // where the directory list starts
         hook = SetWindowsHookExW(WH_CBT, answerBoxes, nullptr, GetCurrentThreadId());
-        ASSERT_TRUE(window.create(GetModuleHandleW(nullptr), SW_SHOWNORMAL));
+        ASSERT_TRUE(window.create(GetModuleHandleW(nullptr), SW_SHOWNORMAL, L""));
         for (const fs::path& part : work.relative_path()) chain.push_back(part.wstring());
     }
     void TearDown() override {
@@ -280,7 +291,10 @@ TEST_F(Form1Window, FrameFontsAndLayoutFollowTheDpiAndTextsFitTheirBoxes) {
     }
 }
 
-TEST_F(Form1Window, KeyboardFollowsTheTabOrderAndEnterOpensOnlyAListEntry) {
+TEST_F(Form1Window, ScreenReadersNameTheBoxesAndTheKeyboardFollowsTheTabOrder) {
+    EXPECT_EQ(labelOf(control(Control::txtpath)), L"Path:");
+    EXPECT_EQ(labelOf(control(Control::dirb)), text(Control::Label1));
+    EXPECT_EQ(labelOf(control(Control::drvb)), L"(none)");
     EXPECT_EQ(GetFocus(), control(Control::dirb)) << "the focus starts on the directory list";
     for (Control button : {Control::cmdu, Control::cmdp, Control::Command1, Control::Command2})
         EXPECT_NE(GetWindowLongW(control(button), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON) << "a default button";
