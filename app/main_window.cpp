@@ -318,16 +318,6 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_DRAWITEM:
         onDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
-    case WM_CTLCOLORSTATIC:
-        // Labels draw their text alone, on the window's own ground, as if painted under the other
-        // controls: "Path:" reaches a pixel into the path box, whose edge must stay on top.
-        if (const auto label = reinterpret_cast<HWND>(lParam);
-            label == control(Control::Label1) || label == control(Control::Label2)) {
-            DefWindowProcW(hwnd, message, wParam, lParam);  // the system's colours
-            SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-        }
-        break;
     case WM_DROPFILES:
         form_.Form_DragDrop(takeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
         return 0;
@@ -391,7 +381,8 @@ void MainWindow::showDrives(const std::vector<std::wstring>& drives, std::wstrin
 void MainWindow::selectDrive(std::wstring_view drive) {
     HWND drvb = control(Control::drvb);
     const std::wstring driveZ(drive);
-    const LRESULT index = SendMessageW(drvb, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(driveZ.c_str()));
+    const LRESULT index =
+        SendMessageW(drvb, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(driveZ.c_str()));
     SendMessageW(drvb, CB_SETCURSEL, index == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(index), 0);
 }
 

@@ -58,7 +58,6 @@ struct FakeView : FormView {
     std::wstring path, drive;
     std::vector<std::wstring> shown;  // the names the directory list shows
     bool recursive = false;
-    int minimised = 0;
 
     std::wstring pathText() override { return path; }
     void setPathText(std::wstring_view text) override { path = text; }
@@ -70,7 +69,7 @@ struct FakeView : FormView {
         shown.clear();
         for (const auto& entry : list.entries()) shown.push_back(entry.name);
     }
-    void minimise() override { ++minimised; }
+    void minimise() override {}
 };
 
 }  // namespace kavren::testing
