@@ -1,6 +1,6 @@
 // The form's control table, sizes and fonts, apart from the window code, so that the
 // bench floor can make the same controls without linking the rest of the shell.
-#include "app/main_window.h"
+#include "app/control_table.h"
 
 #include <commctrl.h>
 
@@ -15,9 +15,8 @@ const std::array<ControlSpec, kControlCount> kControlTable{{
     {L"drvb", WC_COMBOBOXW, WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST | CBS_NOINTEGRALHEIGHT, 0, L"", 120, 120,
      2655, 300, 900, FW_NORMAL},
     {L"Label2", WC_STATICW, SS_LEFT | SS_NOPREFIX, 0, L"Path:", 3000, 840, 4455, 255, 900, FW_NORMAL},
-    // "Path:" reaches a pixel into the path box; the box leaves that row to the label above it,
-    // whatever order the two are painted in.
-    {L"txtpath", WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL | WS_CLIPSIBLINGS, WS_EX_CLIENTEDGE, L"Text1", 3000, 1080,
+    // "Path:" reaches a pixel into the path box; the layout keeps the label beneath the box.
+    {L"txtpath", WC_EDITW, WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, L"Text1", 3000, 1080,
      4455, 255, 675, FW_NORMAL},
     {L"cmdu", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"Unpack it!", 3000, 2160, 3255, 375, 1200, FW_BOLD},
     {L"cmdp", WC_BUTTONW, WS_TABSTOP | BS_PUSHBUTTON, 0, L"Pack it!", 3000, 2640, 3255, 375, 1200, FW_BOLD},

@@ -1,56 +1,26 @@
-// Form1's Win32 shell: the window, its ten controls and the routing of their
-// messages to the handlers in Form1.
+// Form1's window and its life: the window class, creating the window and its ten
+// controls, the window procedure that hands each message to one small function, and
+// the message loop.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
-#include <memory>
 #include <optional>
-#include <string>
-#include <vector>
+#include <string_view>
 
+#include "app/control_table.h"
 #include "app/form1.h"
+#include "app/form_layout.h"
+#include "app/form_view.h"
 #include "platform/late_bound.h"
 #include "platform/win32_platform.h"
 
 namespace kavren {
 
-// The controls in the control table's order; each one's child window id is kFirstControlId plus its index.
-enum class Control { drvb, Label2, txtpath, cmdu, cmdp, optr, Command1, Command2, Label1, dirb };
-inline constexpr int kControlCount = 10;
-inline constexpr int kFirstControlId = 100;
-
-struct ControlSpec {
-    const wchar_t* name;
-    const wchar_t* className;
-    DWORD style;
-    DWORD exStyle;
-    const wchar_t* caption;
-    int left, top, width, height;  // twips, in the client area
-    int centipoints;               // font size in hundredths of a point
-    int weight;
-};
-extern const std::array<ControlSpec, kControlCount> kControlTable;
-
-inline constexpr int kClientWidthTwips = 7575;
-inline constexpr int kClientHeightTwips = 3210;
-inline constexpr wchar_t kFontFace[] = L"Lucida Console";
-inline constexpr wchar_t kWindowClass[] = L"KavrenUIForm1";
-inline constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-// Accepting drops by style, not DragAcceptFiles, keeps shell32 out of start-up.
-inline constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES;
-
-int twipsToPixels(int twips, UINT dpi);
-// lfHeight of a font of that size at that DPI.
-int fontHeight(int centipoints, UINT dpi);
-// The font of a control row at that DPI; the caller deletes it.
-HFONT createControlFont(const ControlSpec& row, UINT dpi);
-
-class MainWindow : private FormView {
+class MainWindow {
 public:
     explicit MainWindow(Win32Platform& platform);
-    ~MainWindow() override;
+    ~MainWindow();
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
@@ -65,49 +35,19 @@ public:
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void createControls(HINSTANCE instance);
     void onCommand(int id, int code);
     void activateSelectedDirectory();
     void activateDirectoryAtMessagePosition();
     void offerPathSuggestions();
-    void onDpiChanged(UINT dpi, const RECT& suggested);
-    void onMeasureItem(MEASUREITEMSTRUCT& item);
-    void onDrawItem(const DRAWITEMSTRUCT& item);
-    void createControls(HINSTANCE instance);
-    // Relays the window and its controls for a new DPI.
-    void layout();
-    void fitListHeights();
-    // The client area of the table at the current DPI.
-    void sizeClientArea();
-    void fitDriveListHeight();
-    int directoryItemHeight();
-
-    // FormView
-    std::wstring pathText() override;
-    void setPathText(std::wstring_view text) override;
-    bool recursiveChecked() override;
-    std::wstring selectedDrive() override;
-    void showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) override;
-    void selectDrive(std::wstring_view drive) override;
-    void showDirectories(const DirectoryList& list) override;
-    void minimise() override;
-
-    struct Font {
-        int centipoints;
-        int weight;
-        HFONT handle;
-    };
-    HFONT fontFor(const ControlSpec& row);
-    void releaseFonts();
 
     Win32Platform& platform_;
+    ControlWindows controls_{};
+    Win32FormView view_{controls_};
     Form1 form_;
     HWND hwnd_ = nullptr;
-    std::array<HWND, kControlCount> controls_{};
-    std::vector<Font> fonts_;
-    UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-    bool fitClientAreaOnRestore_ = false;  // the DPI changed while the window was minimised
+    std::optional<FormLayout> layout_;  // from the window's creation on, when its DPI is known
     HWND focusBeforeDeactivation_ = nullptr;
-    const DirectoryList* shownDirectories_ = nullptr;
     std::optional<ComApartment> com_;  // started when the path box first takes the focus
 };
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/main_window.h"
+#include "app/control_table.h"
 #include "bench.h"
 
 namespace {

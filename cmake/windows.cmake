@@ -10,6 +10,9 @@ add_library(kavren_win STATIC
     platform/late_bound.cpp
     app/main_window.cpp
     app/control_table.cpp
+    app/form_layout.cpp
+    app/form_view.cpp
+    app/directory_box.cpp
     app/directory_item.cpp
 )
 target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32)

@@ -17,6 +17,13 @@ struct ModuleFreer {
 };
 using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
 
+// A function of user32 that older systems lack (per-monitor DPI from Windows 10 1607, the
+// message filter from Windows 7); null there.
+template <typename Function>
+Function user32Function(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
 // The full paths a WM_DROPFILES message carries, in the order given. Ends the drop.
 std::vector<std::wstring> takeDroppedPaths(HDROP drop);
 

@@ -1,0 +1,21 @@
+// The directory list's window: what it holds for a DirectoryList, how each row is drawn
+// (owner-drawn, so a row has its folder glyph and depth), and which row a point falls on.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <optional>
+
+#include "app/directory_list.h"
+
+namespace kavren {
+
+// Shows the list's entries, the current directory highlighted.
+void fillDirectoryBox(HWND dirb, const DirectoryList& list);
+// WM_DRAWITEM for a row of the box that shows `list`.
+void drawDirectoryBoxRow(const DRAWITEMSTRUCT& item, const DirectoryList& list, UINT dpi);
+// The row under a point on the screen, if any: never the blank area under the last row.
+std::optional<std::size_t> directoryRowAt(HWND dirb, POINT screen);
+
+}  // namespace kavren

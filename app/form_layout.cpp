@@ -1,0 +1,174 @@
+#include "app/form_layout.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "platform/late_bound.h"
+
+namespace kavren {
+namespace {
+
+UINT dpiOf(HWND hwnd) {
+    static const auto getDpiForWindow = user32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow) return getDpiForWindow(hwnd);
+    HDC screen = GetDC(nullptr);
+    const UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSY));
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+SIZE windowSizeFor(int clientWidth, int clientHeight, UINT dpi) {
+    static const auto adjustForDpi =
+        user32Function<BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    RECT rect{0, 0, clientWidth, clientHeight};
+    if (adjustForDpi)
+        adjustForDpi(&rect, kWindowStyle, FALSE, kWindowExStyle, dpi);
+    else
+        AdjustWindowRectEx(&rect, kWindowStyle, FALSE, kWindowExStyle);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+}  // namespace
+
+FormLayout::FormLayout(HWND form, const ControlWindows& controls)
+    : form_(form), controls_(controls), dpi_(dpiOf(form)) {}
+
+RECT FormLayout::place(const ControlSpec& row) const {
+    const int left = twipsToPixels(row.left, dpi_), top = twipsToPixels(row.top, dpi_);
+    return {left, top, left + twipsToPixels(row.width, dpi_), top + twipsToPixels(row.height, dpi_)};
+}
+
+HFONT FormLayout::fontFor(const ControlSpec& row) {
+    for (const Font& font : fonts_) {
+        if (font.centipoints == row.centipoints && font.weight == row.weight) return font.handle.get();
+    }
+    fonts_.push_back({row.centipoints, row.weight, UniqueFont(createControlFont(row, dpi_))});
+    return fonts_.back().handle.get();
+}
+
+void FormLayout::sizeForm() {
+    const int width = twipsToPixels(kClientWidthTwips, dpi_), height = twipsToPixels(kClientHeightTwips, dpi_);
+    SIZE outer = windowSizeFor(width, height, dpi_);
+    // Minimised, the window has no client area to measure: set the size it comes back
+    // at, and measure once it is back.
+    if (IsIconic(form_)) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(form_, &placement);
+        placement.rcNormalPosition.right = placement.rcNormalPosition.left + outer.cx;
+        placement.rcNormalPosition.bottom = placement.rcNormalPosition.top + outer.cy;
+        placement.showCmd = SW_SHOWMINNOACTIVE;
+        SetWindowPlacement(form_, &placement);
+        fitOnRestore_ = true;
+        return;
+    }
+    SetWindowPos(form_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The frame may not follow the new DPI at once (nor at all under some systems):
+    // measure the client area and correct by what is missing.
+    RECT client;
+    GetClientRect(form_, &client);
+    if (client.right != width || client.bottom != height) {
+        outer.cx += width - client.right;
+        outer.cy += height - client.bottom;
+        SetWindowPos(form_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void FormLayout::restored() {
+    if (!fitOnRestore_) return;
+    fitOnRestore_ = false;
+    sizeForm();
+}
+
+void FormLayout::changeDpi(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    // Minimised ("Hide", then the monitors change), the suggestion places the icon, not the window.
+    if (!IsIconic(form_))
+        SetWindowPos(form_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    sizeForm();
+
+    // The old fonts go once no control uses them any more.
+    const std::vector<Font> oldFonts = std::move(fonts_);
+    fonts_.clear();
+    for (int i = 0; i < kControlCount; ++i) {
+        const ControlSpec& row = kControlTable[i];
+        const RECT rect = place(row);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(row)), FALSE);
+        SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    fitControls();
+    InvalidateRect(form_, nullptr, TRUE);
+}
+
+void FormLayout::fitControls() {
+    SendMessageW(control(Control::dirb), LB_SETITEMHEIGHT, 0, directoryItemHeight());
+    fitDriveListHeight();
+    keepLabelsBeneathBoxes();
+}
+
+// A drop-down list sizes its closed field from the font; set the field so the
+// closed control is exactly as tall as the table says.
+void FormLayout::fitDriveListHeight() {
+    HWND drvb = control(Control::drvb);
+    const RECT wanted = place(specOf(Control::drvb));
+    // The frame around the field differs between systems and themes, and so does how
+    // the set and the reported field height relate: correct by what the closed control measures.
+    LRESULT field = SendMessageW(drvb, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT closed;
+        GetWindowRect(drvb, &closed);
+        const int missing = (wanted.bottom - wanted.top) - (closed.bottom - closed.top);
+        if (missing == 0) break;
+        field += missing;
+        SendMessageW(drvb, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    }
+    // The height given to a combo box is that of its dropped list: the directory list's.
+    const RECT dropped = place(specOf(Control::dirb));
+    SetWindowPos(drvb, nullptr, 0, 0, wanted.right - wanted.left, dropped.bottom - dropped.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A label stands before its box in z-order, where screen readers look for a box's name, and so
+// above it on screen: "Path:" would paint its ground over the path box's top line. Each label
+// gives up, from its window region, what it shares with a box, whatever order the two paint in.
+void FormLayout::keepLabelsBeneathBoxes() {
+    for (int label = 0; label < kControlCount; ++label) {
+        if (std::wcscmp(kControlTable[label].className, WC_STATICW) != 0) continue;
+        const RECT labelRect = place(kControlTable[label]);
+        HRGN visible = CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top);
+        bool overlaps = false;
+        for (int box = 0; box < kControlCount; ++box) {
+            RECT shared;
+            if (box == label || std::wcscmp(kControlTable[box].className, WC_STATICW) == 0) continue;
+            const RECT boxRect = place(kControlTable[box]);
+            if (!IntersectRect(&shared, &labelRect, &boxRect)) continue;
+            OffsetRect(&shared, -labelRect.left, -labelRect.top);
+            HRGN covered = CreateRectRgnIndirect(&shared);
+            CombineRgn(visible, visible, covered, RGN_DIFF);
+            DeleteObject(covered);
+            overlaps = true;
+        }
+        if (!overlaps) {
+            DeleteObject(visible);
+            visible = nullptr;
+        }
+        // The window owns the region from here on, and deletes the one it had.
+        SetWindowRgn(controls_[label], visible, TRUE);
+    }
+}
+
+int FormLayout::directoryItemHeight() {
+    HWND dirb = control(Control::dirb);
+    HDC dc = GetDC(dirb);
+    HGDIOBJ old = SelectObject(dc, fontFor(specOf(Control::dirb)));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(dirb, dc);
+    return std::max<int>(metrics.tmHeight, MulDiv(12, static_cast<int>(dpi_), 96)) + MulDiv(2, static_cast<int>(dpi_), 96);
+}
+
+}  // namespace kavren

@@ -1,0 +1,61 @@
+// The form's layout at one DPI: the control table in pixels with its fonts, the window's
+// size for its client area, the heights of both lists, labels kept beneath the boxes they
+// overlap, and what a change of DPI does, minimised or not.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <type_traits>
+#include <vector>
+
+#include "app/control_table.h"
+
+namespace kavren {
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+class FormLayout {
+public:
+    // For `form`, at the DPI of its monitor; `controls` are filled in as they are created.
+    FormLayout(HWND form, const ControlWindows& controls);
+
+    UINT dpi() const { return dpi_; }
+    // A row's rectangle in the client area, in pixels.
+    RECT place(const ControlSpec& row) const;
+    // A row's font: one per size and weight, kept for as long as this DPI lasts.
+    HFONT fontFor(const ControlSpec& row);
+
+    // The window's size for the client area of the table; before the controls exist too.
+    void sizeForm();
+    // What the controls' own heights and overlaps need once they stand at their places.
+    void fitControls();
+    // The monitor's DPI changed; `suggested` is where the system would put the window.
+    void changeDpi(UINT dpi, const RECT& suggested);
+    // The window came back from being minimised.
+    void restored();
+
+    // The height of one directory list row.
+    int directoryItemHeight();
+
+private:
+    struct Font {
+        int centipoints;
+        int weight;
+        UniqueFont handle;
+    };
+    HWND control(Control which) const { return controls_[static_cast<int>(which)]; }
+    void fitDriveListHeight();
+    void keepLabelsBeneathBoxes();
+
+    HWND form_;
+    const ControlWindows& controls_;
+    UINT dpi_;
+    std::vector<Font> fonts_;
+    bool fitOnRestore_ = false;  // the DPI changed while the window was minimised
+};
+
+}  // namespace kavren

@@ -1,0 +1,50 @@
+#include "app/form_view.h"
+
+#include "app/directory_box.h"
+
+namespace kavren {
+
+std::wstring Win32FormView::pathText() {
+    HWND txtpath = control(Control::txtpath);
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(txtpath)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(txtpath, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Win32FormView::setPathText(std::wstring_view text) {
+    SetWindowTextW(control(Control::txtpath), std::wstring(text).c_str());
+}
+
+bool Win32FormView::recursiveChecked() {
+    return SendMessageW(control(Control::optr), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+std::wstring Win32FormView::selectedDrive() {
+    HWND drvb = control(Control::drvb);
+    const LRESULT index = SendMessageW(drvb, CB_GETCURSEL, 0, 0);
+    if (index == CB_ERR) return {};
+    std::wstring text(static_cast<std::size_t>(SendMessageW(drvb, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(SendMessageW(drvb, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+void Win32FormView::showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) {
+    HWND drvb = control(Control::drvb);
+    SendMessageW(drvb, CB_RESETCONTENT, 0, 0);
+    for (const std::wstring& drive : drives) SendMessageW(drvb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
+    selectDrive(current);
+}
+
+void Win32FormView::selectDrive(std::wstring_view drive) {
+    HWND drvb = control(Control::drvb);
+    const std::wstring driveZ(drive);
+    const LRESULT index =
+        SendMessageW(drvb, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(driveZ.c_str()));
+    SendMessageW(drvb, CB_SETCURSEL, index == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(index), 0);
+}
+
+void Win32FormView::showDirectories(const DirectoryList& list) { fillDirectoryBox(control(Control::dirb), list); }
+
+void Win32FormView::minimise() { ShowWindow(GetParent(control(Control::dirb)), SW_MINIMIZE); }
+
+}  // namespace kavren

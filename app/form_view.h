@@ -1,0 +1,31 @@
+// What the handlers see of the form (FormView), read from and written to the real controls.
+#pragma once
+
+#include <windows.h>
+
+#include "app/control_table.h"
+#include "app/form1.h"
+
+namespace kavren {
+
+class Win32FormView : public FormView {
+public:
+    // `controls` are filled in as the window creates them.
+    explicit Win32FormView(const ControlWindows& controls) : controls_(controls) {}
+
+    std::wstring pathText() override;
+    void setPathText(std::wstring_view text) override;
+    bool recursiveChecked() override;
+    std::wstring selectedDrive() override;
+    void showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) override;
+    void selectDrive(std::wstring_view drive) override;
+    void showDirectories(const DirectoryList& list) override;
+    void minimise() override;
+
+private:
+    HWND control(Control which) const { return controls_[static_cast<int>(which)]; }
+
+    const ControlWindows& controls_;
+};
+
+}  // namespace kavren
