@@ -10,6 +10,8 @@
 namespace kavren {
 namespace {
 
+bool isLabel(const ControlSpec& row) { return std::wcscmp(row.className, WC_STATICW) == 0; }
+
 UINT dpiOf(HWND hwnd) {
     static const auto getDpiForWindow = user32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
     if (getDpiForWindow) return getDpiForWindow(hwnd);
@@ -99,14 +101,13 @@ void FormLayout::changeDpi(UINT dpi, const RECT& suggested) {
         SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    fitControls();
+    fitListHeights();
     InvalidateRect(form_, nullptr, TRUE);
 }
 
-void FormLayout::fitControls() {
+void FormLayout::fitListHeights() {
     SendMessageW(control(Control::dirb), LB_SETITEMHEIGHT, 0, directoryItemHeight());
     fitDriveListHeight();
-    keepLabelsBeneathBoxes();
 }
 
 // A drop-down list sizes its closed field from the font; set the field so the
@@ -132,31 +133,18 @@ void FormLayout::fitDriveListHeight() {
 }
 
 // A label stands before its box in z-order, where screen readers look for a box's name, and so
-// above it on screen: "Path:" would paint its ground over the path box's top line. Each label
-// gives up, from its window region, what it shares with a box, whatever order the two paint in.
-void FormLayout::keepLabelsBeneathBoxes() {
-    for (int label = 0; label < kControlCount; ++label) {
-        if (std::wcscmp(kControlTable[label].className, WC_STATICW) != 0) continue;
-        const RECT labelRect = place(kControlTable[label]);
-        HRGN visible = CreateRectRgn(0, 0, labelRect.right - labelRect.left, labelRect.bottom - labelRect.top);
-        bool overlaps = false;
-        for (int box = 0; box < kControlCount; ++box) {
-            RECT shared;
-            if (box == label || std::wcscmp(kControlTable[box].className, WC_STATICW) == 0) continue;
-            const RECT boxRect = place(kControlTable[box]);
-            if (!IntersectRect(&shared, &labelRect, &boxRect)) continue;
-            OffsetRect(&shared, -labelRect.left, -labelRect.top);
-            HRGN covered = CreateRectRgnIndirect(&shared);
-            CombineRgn(visible, visible, covered, RGN_DIFF);
-            DeleteObject(covered);
-            overlaps = true;
-        }
-        if (!overlaps) {
-            DeleteObject(visible);
-            visible = nullptr;
-        }
-        // The window owns the region from here on, and deletes the one it had.
-        SetWindowRgn(controls_[label], visible, TRUE);
+// above it on screen: "Path:" would paint its ground over the path box's top line. So a label
+// paints nothing where it reaches into a box, whichever of the two paints last.
+void FormLayout::keepLabelBeneathBoxes(HWND label, HDC dc) const {
+    const int index = GetDlgCtrlID(label) - kFirstControlId;
+    if (index < 0 || index >= kControlCount || !isLabel(kControlTable[index])) return;
+    const RECT labelRect = place(kControlTable[index]);
+    for (const ControlSpec& box : kControlTable) {
+        RECT shared;
+        const RECT boxRect = place(box);
+        if (isLabel(box) || !IntersectRect(&shared, &labelRect, &boxRect)) continue;
+        ExcludeClipRect(dc, shared.left - labelRect.left, shared.top - labelRect.top, shared.right - labelRect.left,
+                        shared.bottom - labelRect.top);
     }
 }
 

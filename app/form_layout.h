@@ -1,6 +1,6 @@
 // The form's layout at one DPI: the control table in pixels with its fonts, the window's
 // size for its client area, the heights of both lists, labels kept beneath the boxes they
-// overlap, and what a change of DPI does, minimised or not.
+// reach into, and what a change of DPI does, minimised or not.
 #pragma once
 
 #include <windows.h>
@@ -31,8 +31,10 @@ public:
 
     // The window's size for the client area of the table; before the controls exist too.
     void sizeForm();
-    // What the controls' own heights and overlaps need once they stand at their places.
-    void fitControls();
+    // The lists' heights, once the controls stand at their places.
+    void fitListHeights();
+    // WM_CTLCOLORSTATIC: a label is about to paint with `dc`.
+    void keepLabelBeneathBoxes(HWND label, HDC dc) const;
     // The monitor's DPI changed; `suggested` is where the system would put the window.
     void changeDpi(UINT dpi, const RECT& suggested);
     // The window came back from being minimised.
@@ -49,7 +51,6 @@ private:
     };
     HWND control(Control which) const { return controls_[static_cast<int>(which)]; }
     void fitDriveListHeight();
-    void keepLabelsBeneathBoxes();
 
     HWND form_;
     const ControlWindows& controls_;

@@ -53,7 +53,7 @@ bool MainWindow::create(HINSTANCE instance, int showCommand, std::wstring_view s
     layout_.emplace(hwnd_, controls_);
     layout_->sizeForm();
     createControls(instance);
-    layout_->fitControls();
+    layout_->fitListHeights();
     focusBeforeDeactivation_ = control(Control::dirb);  // where the focus goes when the window is activated
 
     if (!form_.Form_Load()) return false;
@@ -158,6 +158,9 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         if (item.CtlID == static_cast<UINT>(controlId(Control::dirb))) drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi());
         return TRUE;
     }
+    case WM_CTLCOLORSTATIC:
+        layout_->keepLabelBeneathBoxes(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
+        break;  // in the system's colours
     case WM_DROPFILES:
         form_.Form_DragDrop(takeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
         return 0;

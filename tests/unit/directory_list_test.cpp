@@ -8,18 +8,26 @@ namespace kavren {
 namespace {
 
 // The handler tests see the names; here the rest that is drawn: each entry's depth, whether it
-// leads down to the current directory (an open folder) or lies below it, and its full path.
+// leads down to the current directory (an open folder) or lies below it, and its full path, which
+// a double-click opens: one separator after a root, as after any other directory.
 TEST(DirectoryList, EntriesCarryDepthChainAndFullPath) {
     testing::FakePlatform platform;
-    platform.tree = {{L"\\\\srv\\share\\a", {L"x"}}};
+    platform.tree = {{L"\\\\srv\\share\\a", {L"x"}}, {L"C:\\", {L"Games", L"Work"}}};
+    platform.driveCurrent = {{L"C:", L"C:\\"}};
     DirectoryList list(platform);
+    const auto entries = [&list] {
+        std::vector<std::wstring> got;
+        for (const auto& e : list.entries())
+            got.push_back(std::to_wstring(e.depth) + (e.inChain ? L">" : L".") + e.name + L"|" + e.path);
+        return got;
+    };
     list.setPath(L"\\\\srv\\share\\a\\");
-    std::vector<std::wstring> got;
-    for (const auto& e : list.entries())
-        got.push_back(std::to_wstring(e.depth) + (e.inChain ? L">" : L".") + e.name + L"|" + e.path);
-    EXPECT_EQ(got, (std::vector<std::wstring>{L"0>\\\\srv\\share\\|\\\\srv\\share\\", L"1>a|\\\\srv\\share\\a",
-                                              L"2.x|\\\\srv\\share\\a\\x"}));
+    EXPECT_EQ(entries(), (std::vector<std::wstring>{L"0>\\\\srv\\share\\|\\\\srv\\share\\", L"1>a|\\\\srv\\share\\a",
+                                                    L"2.x|\\\\srv\\share\\a\\x"}));
     EXPECT_EQ(list.currentIndex(), 1u);
+    list.setPath(L"C:");
+    EXPECT_EQ(entries(), (std::vector<std::wstring>{L"0>C:\\|C:\\", L"1.Games|C:\\Games", L"1.Work|C:\\Work"}));
+    EXPECT_EQ(list.currentIndex(), 0u);
 }
 
 }  // namespace

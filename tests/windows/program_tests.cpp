@@ -162,6 +162,8 @@ TEST(Program, UnpackRunsTheToolThroughTheSystemCmdInAConsoleThatStaysOpen) {
     // cmd /K keeps its console after the tool has ended.
     const auto console = reinterpret_cast<HWND>(std::stoull(record.substr(record.find(L"\nconsole=") + 9)));
     EXPECT_TRUE(IsWindowVisible(console));
+    EXPECT_FALSE(IsIconic(console) || IsZoomed(console)) << "the console is not at its normal size";
+    EXPECT_EQ(GetForegroundWindow(), console) << "the console did not take the focus";
     EXPECT_FALSE(waitFor([&] { return !IsWindow(console); }, 2000)) << "the console closed with the tool";
 }
 

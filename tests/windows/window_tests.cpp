@@ -89,6 +89,18 @@ std::wstring labelOf(HWND box) {
 
 std::vector<LONG> corners(RECT rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
+// One row of the pixels that `window` shows in its client area, from `left` to `right`, freshly painted:
+// the whole window, then `paintedLast` alone, as when only that control changes.
+std::vector<COLORREF> shownRow(HWND window, HWND paintedLast, int y, int left, int right) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(paintedLast, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const HDC dc = GetDC(window);
+    std::vector<COLORREF> row;
+    for (int x = left; x < right; ++x) row.push_back(GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
+    return row;
+}
+
 // One directory list row drawn at that DPI, its 32-bit pixels row by row, in the DC's own font.
 std::vector<std::uint32_t> drawnRow(const kavren::DirectoryEntry& entry, UINT dpi, int width, int height) {
     BITMAPINFO info{};
@@ -157,6 +169,11 @@ protected:
             SendMessageW(control(Control::dirb), LB_GETTEXT, i, reinterpret_cast<LPARAM>(names[i].data()));
         }
         return names;
+    }
+    // The directory list's highlighted entry: after every move, the current directory.
+    std::wstring highlighted() const {
+        const LRESULT index = SendMessageW(control(Control::dirb), LB_GETCURSEL, 0, 0);
+        return index == LB_ERR ? L"(none)" : listed()[static_cast<std::size_t>(index)];
     }
     // The cursor on the directory list, where a user's would be; returns the point in the list.
     POINT pointAt(const std::wstring& entry, int below = 0) {
@@ -242,6 +259,15 @@ TEST_F(Form1Window, FrameCaptionsFontsAndPlacesFollowTheDpiEvenWhileMinimised) {
         if (minimised) ShowWindow(form, SW_RESTORE);
         GetClientRect(form, &rect);
         EXPECT_EQ(corners(rect), corners(client));
+        // "Path:" reaches into the path box, beneath it: the box's top lines look like its bottom ones.
+        const RECT box = rectOf(control(Control::txtpath));
+        const int reach = rectOf(control(Control::Label2)).bottom - box.top;
+        EXPECT_GT(reach, 0) << "the label no longer reaches into the box";
+        for (int line = 0; line < reach; ++line) {
+            for (const HWND last : {control(Control::Label2), control(Control::txtpath)})
+                EXPECT_EQ(shownRow(form, last, box.top + line, box.left + 2, box.right - 2),
+                          shownRow(form, last, box.bottom - 1 - line, box.left + 2, box.right - 2)) << "line " << line;
+        }
         for (const auto& [which, place, caption] : places) {
             SCOPED_TRACE(static_cast<int>(which));
             EXPECT_EQ(text(which), caption);
@@ -267,27 +293,35 @@ TEST_F(Form1Window, ScreenReadersNameTheBoxesAndTheKeyboardFollowsTheTabOrder) {
     EXPECT_EQ(labelOf(control(Control::dirb)), text(Control::Label1));
     EXPECT_EQ(labelOf(control(Control::drvb)), L"(none)");
     EXPECT_EQ(GetFocus(), control(Control::dirb)) << "the focus starts on the directory list";
+    // Looked at before the focus moves: the dialog keys take a button's default look when they pass it.
+    for (Control button : {Control::cmdu, Control::cmdp, Control::Command1, Control::Command2})
+        EXPECT_EQ(GetWindowLongW(control(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON) << "a default button";
     for (Control next : {Control::drvb, Control::txtpath, Control::cmdu, Control::cmdp, Control::optr, Control::Command1,
                          Control::Command2, Control::dirb}) {
         post(GetFocus(), WM_KEYDOWN, VK_TAB);
         EXPECT_EQ(GetFocus(), control(next)) << "expected control " << static_cast<int>(next);
     }
-    SetFocus(control(Control::txtpath));
     SetWindowTextW(control(Control::txtpath), L"typed");
     // With a default or cancel button these would press it, and Pack or Unpack would ask.
-    for (UINT pressesNothing : {VK_RETURN, VK_ESCAPE}) post(control(Control::txtpath), WM_KEYDOWN, pressesNothing);
+    for (Control focused : {Control::txtpath, Control::optr}) {
+        SetFocus(control(focused));
+        for (UINT pressesNothing : {VK_RETURN, VK_ESCAPE}) post(control(focused), WM_KEYDOWN, pressesNothing);
+    }
     EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(SendMessageW(control(Control::optr), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(text(Control::txtpath), L"typed");
     SetFocus(control(Control::dirb));
     SendMessageW(control(Control::dirb), LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"b9"));
     post(control(Control::dirb), WM_KEYDOWN, VK_RETURN);
     EXPECT_EQ(text(Control::txtpath), (work / L"b9").wstring());
+    EXPECT_EQ(highlighted(), L"b9");
 }
 
 TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     std::vector<std::wstring> shown = chain;
     shown.insert(shown.end(), {L"a dir", L"b9", L"b10"});  // Explorer's order; no hidden ones
     EXPECT_EQ(listed(), shown);
+    EXPECT_EQ(highlighted(), chain.back());
     EXPECT_EQ(text(Control::txtpath), work.wstring());
     EXPECT_EQ(text(Control::drvb), work.root_name().wstring());
 
@@ -312,6 +346,7 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     EXPECT_EQ(text(Control::txtpath), (work / L"a dir").wstring());
     chain.push_back(L"a dir");
     EXPECT_EQ(listed(), chain);
+    EXPECT_EQ(highlighted(), L"a dir");
 
     // A double-click under the last entry, which the first click highlighted, opens nothing.
     SetWindowTextW(control(Control::txtpath), L"typed");
@@ -321,6 +356,7 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     EXPECT_EQ(listed(), chain);
     doubleClickNotification(chain[0], 0);
     EXPECT_EQ(text(Control::txtpath), chain[0]) << "not the root under the double-click, with its separator";
+    EXPECT_EQ(highlighted(), chain[0]);
 }
 
 // The window takes drops anywhere: the system hands a drop on a child to the first ancestor with this style.
@@ -331,6 +367,7 @@ TEST_F(Form1Window, ADroppedFolderOrFileBecomesThePathAndShellAndComWaitUntilNee
     SetWindowTextW(control(Control::txtpath), L"typed");
     drop({work / L"b9" / L"KAV.REN", work / L"a dir"});
     EXPECT_EQ(text(Control::txtpath), (work / L"b9").wstring());
+    EXPECT_EQ(highlighted(), L"b9");
     EXPECT_TRUE(boxes.empty()) << "a drop asks nothing";
 
     // COM starts when the path box first takes the focus, for the folder suggestions.
