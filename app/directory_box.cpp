@@ -1,3 +1,4 @@
+// The directory list's window: filled from the model, rows drawn, a row found under a point.
 #include "app/directory_box.h"
 
 #include "app/directory_item.h"

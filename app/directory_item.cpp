@@ -1,3 +1,4 @@
+// One directory list entry drawn: its folder glyph, scaled for the DPI, then its name.
 #include "app/directory_item.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// What the directory list shows for a path, and the path arithmetic (roots, drives, chains) behind it.
 #include "app/directory_list.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The handlers of Form1, one per control event, and the texts they show.
 #include "app/form1.h"
 
 namespace kavren {

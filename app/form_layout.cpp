@@ -1,3 +1,4 @@
+// The form's layout at one DPI, and what a change of DPI does.
 #include "app/form_layout.h"
 
 #include <commctrl.h>

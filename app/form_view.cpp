@@ -1,3 +1,4 @@
+// The controls as the handlers see them, on the real windows.
 #include "app/form_view.h"
 
 #include "app/directory_box.h"

@@ -1,3 +1,4 @@
+// Program start: the error mode, the common controls, the window, the message loop.
 #include <windows.h>
 #include <commctrl.h>
 

@@ -1,3 +1,4 @@
+// Form1's window: class, creation, the window procedure and its message handlers, the loop.
 #include "app/main_window.h"
 
 #include <shlwapi.h>
