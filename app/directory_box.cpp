@@ -19,6 +19,25 @@ void fillDirectoryBox(HWND dirb, const DirectoryList& list) {
     InvalidateRect(dirb, nullptr, TRUE);
 }
 
+void updateDirectoryBox(HWND dirb, const DirectoryList& list, const std::vector<ListEdit>& edits) {
+    const LRESULT highlighted = SendMessageW(dirb, LB_GETCURSEL, 0, 0);
+    const LRESULT top = SendMessageW(dirb, LB_GETTOPINDEX, 0, 0);
+    SendMessageW(dirb, WM_SETREDRAW, FALSE, 0);
+    for (const ListEdit& edit : edits) {
+        if (edit.inserted)
+            SendMessageW(dirb, LB_INSERTSTRING, edit.index, reinterpret_cast<LPARAM>(edit.name.c_str()));
+        else
+            SendMessageW(dirb, LB_DELETESTRING, edit.index, 0);
+    }
+    const auto highlight = highlighted == LB_ERR ? std::nullopt : positionAfter(static_cast<std::size_t>(highlighted), edits);
+    SendMessageW(dirb, LB_SETCURSEL, highlight.value_or(list.currentIndex()), 0);
+    // An entry inserted above pushes the top one down, and the list would seem to jump: put it back
+    // on top. When the top one went, the next takes its place.
+    SendMessageW(dirb, LB_SETTOPINDEX, positionAfter(static_cast<std::size_t>(top), edits).value_or(top), 0);
+    SendMessageW(dirb, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(dirb, nullptr, TRUE);
+}
+
 void drawDirectoryBoxRow(const DRAWITEMSTRUCT& item, const DirectoryList& list, UINT dpi) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     if (item.itemID < list.entries().size())

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "app/directory_list.h"
 
@@ -13,6 +14,9 @@ namespace kavren {
 
 // Shows the list's entries, the current directory highlighted.
 void fillDirectoryBox(HWND dirb, const DirectoryList& list);
+// Makes the box show `list` by the edits made to it since; the highlighted entry and the one at
+// the top stay where they are (the highlight goes to the current directory if its entry went).
+void updateDirectoryBox(HWND dirb, const DirectoryList& list, const std::vector<ListEdit>& edits);
 // WM_DRAWITEM for a row of the box that shows `list`.
 void drawDirectoryBoxRow(const DRAWITEMSTRUCT& item, const DirectoryList& list, UINT dpi);
 // The row under a point on the screen, if any: never the blank area under the last row.

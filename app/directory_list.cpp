@@ -70,18 +70,78 @@ void DirectoryList::setPath(std::wstring_view requested) {
         std::wstring name = i == 0 ? chain[0] : chain[i].substr(chain[i - 1].size() + (i > 1 ? 1 : 0));
         entries.push_back({std::move(name), chain[i], static_cast<int>(i), true});
     }
-    const bool atRoot = chain.size() == 1;
-    const int childDepth = static_cast<int>(chain.size());
-    for (auto& child : children) {
-        std::wstring childPath = path;
-        if (!atRoot || !isSeparator(childPath.back())) childPath += L'\\';
-        childPath += child;
-        entries.push_back({std::move(child), std::move(childPath), childDepth, false});
-    }
-
     path_ = std::move(path);
-    entries_ = std::move(entries);
     chainLength_ = chain.size();
+    for (auto& child : children) entries.push_back(childEntry(std::move(child)));
+    entries_ = std::move(entries);
+}
+
+DirectoryEntry DirectoryList::childEntry(std::wstring name) const {
+    std::wstring childPath = path_;
+    if (!isSeparator(childPath.back())) childPath += L'\\';  // a root has its separator
+    childPath += name;
+    return {std::move(name), std::move(childPath), static_cast<int>(chainLength_), false};
+}
+
+std::size_t DirectoryList::childPlace(std::wstring_view name) const {
+    return static_cast<std::size_t>(
+        std::lower_bound(entries_.begin() + static_cast<std::ptrdiff_t>(chainLength_), entries_.end(), name,
+                         [this](const DirectoryEntry& entry, std::wstring_view key) {
+                             return platform_.compareNames(entry.name, key) < 0;
+                         }) -
+        entries_.begin());
+}
+
+void DirectoryList::follow(std::wstring_view name, std::vector<ListEdit>& edits) {
+    if (name.empty() || name.find_first_of(L"\\/") != std::wstring_view::npos) return;
+    const std::size_t place = childPlace(name);
+    const bool listed = place < entries_.size() && platform_.compareNames(entries_[place].name, name) == 0;
+    const bool shown = platform_.listingOf(childEntry(std::wstring(name)).path) == Listing::shown;
+    if (listed && shown && entries_[place].name == name) return;
+    if (listed) {  // gone, or renamed in case only
+        edits.push_back({false, place, entries_[place].name});
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
+    }
+    if (!shown) return;
+    edits.push_back({true, place, std::wstring(name)});
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(place), childEntry(std::wstring(name)));
+}
+
+std::vector<ListEdit> DirectoryList::reread() {
+    const std::vector<std::wstring> now = platform_.subdirectories(path_);
+    std::vector<ListEdit> edits;
+    // Both in display order: walk them side by side.
+    std::size_t place = chainLength_;
+    for (const std::wstring& name : now) {
+        while (place < entries_.size() && platform_.compareNames(entries_[place].name, name) < 0) {
+            edits.push_back({false, place, entries_[place].name});
+            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
+        }
+        if (place < entries_.size() && entries_[place].name == name) {
+            ++place;
+            continue;
+        }
+        if (place < entries_.size() && platform_.compareNames(entries_[place].name, name) == 0) {
+            edits.push_back({false, place, entries_[place].name});
+            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
+        }
+        edits.push_back({true, place, name});
+        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(place++), childEntry(name));
+    }
+    while (entries_.size() > place) {
+        edits.push_back({false, place, entries_[place].name});
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
+    }
+    return edits;
+}
+
+std::optional<std::size_t> positionAfter(std::size_t position, const std::vector<ListEdit>& edits) {
+    for (const ListEdit& edit : edits) {
+        if (edit.inserted && edit.index <= position) ++position;
+        if (!edit.inserted && edit.index == position) return std::nullopt;
+        if (!edit.inserted && edit.index < position) --position;
+    }
+    return position;
 }
 
 }  // namespace kavren

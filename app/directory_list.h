@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,14 @@ struct DirectoryEntry {
     bool inChain;       // the root, its descendants down to the current directory
 };
 
+// One change of the entries, in the order made: `name` inserted at `index`, or removed from there.
+struct ListEdit {
+    bool inserted;
+    std::size_t index;
+    std::wstring name;
+    bool operator==(const ListEdit&) const = default;
+};
+
 class DirectoryList {
 public:
     explicit DirectoryList(Platform& platform) : platform_(platform) {}
@@ -31,12 +40,26 @@ public:
     // When the directory cannot be listed this throws and nothing changes.
     void setPath(std::wstring_view path);
 
+    // The subdirectory `name` of the current directory shown or not, as the disk has it now: shown
+    // when it is a directory that listings show. Adds the edits that took to `edits`.
+    void follow(std::wstring_view name, std::vector<ListEdit>& edits);
+    // The current directory read again: the edits that took. Throws, changing nothing, when it
+    // cannot be listed.
+    std::vector<ListEdit> reread();
+
 private:
+    DirectoryEntry childEntry(std::wstring name) const;
+    // Where the child `name` stands among the entries, or would stand.
+    std::size_t childPlace(std::wstring_view name) const;
+
     Platform& platform_;
     std::wstring path_;
     std::vector<DirectoryEntry> entries_;
     std::size_t chainLength_ = 0;
 };
+
+// Where the entry at `position` stands after `edits`; none when they removed it.
+std::optional<std::size_t> positionAfter(std::size_t position, const std::vector<ListEdit>& edits);
 
 // The drive ("C:") or UNC share ("\\server\share") a full path lies on.
 std::wstring driveOf(std::wstring_view path);

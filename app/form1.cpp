@@ -78,6 +78,36 @@ void Form1::drvb_Change() {
 
 void Form1::dirb_Change() { view_.setPathText(dirb_.path()); }
 
+void Form1::dirb_DiskChanged(const DirectoryChanges& changes) {
+    // Once the directory itself is gone (removed, renamed, its drive or share lost), the list
+    // keeps what it shows; the user's next action on it says what happened.
+    if (platform_.listingOf(dirb_.path()) == Listing::none) return;
+    std::vector<ListEdit> edits;
+    try {
+        if (changes.lost) edits = dirb_.reread();
+    } catch (const PlatformError&) {
+        return;
+    }
+    for (const std::wstring& name : changes.names) dirb_.follow(name, edits);
+    if (!edits.empty()) view_.updateDirectories(dirb_, edits);
+}
+
+void Form1::dirb_Refresh() {
+    try {
+        const std::vector<ListEdit> edits = dirb_.reread();
+        if (!edits.empty()) view_.updateDirectories(dirb_, edits);
+    } catch (const PlatformError& error) {
+        cannotRead(dirb_.path(), error);
+    }
+}
+
+// The selected drive is always the one the directory list shows; a drive that went leaves none selected.
+void Form1::drvb_DrivesChanged() { view_.showDrives(platform_.drives(), driveOf(dirb_.path())); }
+
+void Form1::cannotRead(const std::wstring& directory, const PlatformError& error) {
+    platform_.showMessage(L"The directory " + directory + L" cannot be read.\r\n" + error.message(), kCaption);
+}
+
 void Form1::dirb_Activate(std::size_t index) {
     if (index < dirb_.entries().size()) openDirectory(dirb_.entries()[index].path);
 }
@@ -99,7 +129,7 @@ void Form1::openDirectory(std::wstring_view item) {
         setDirbPath(platform_.isFile(path) ? folderHolding(path) : path);
         view_.selectDrive(driveOf(dirb_.path()));
     } catch (const PlatformError& error) {
-        platform_.showMessage(L"The directory " + path + L" cannot be read.\r\n" + error.message(), kCaption);
+        cannotRead(path, error);
     }
 }
 

@@ -37,6 +37,10 @@ public:
     // Selects a drive without raising the drive list's Change event.
     virtual void selectDrive(std::wstring_view drive) = 0;
     virtual void showDirectories(const DirectoryList& list) = 0;
+    // Makes the directory list what `list` now is by `edits`, made since it was last shown. The
+    // highlighted entry and the one at the top stay where they are, the highlight going back to
+    // the current directory when its entry went.
+    virtual void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) = 0;
     virtual void minimise() = 0;
 };
 
@@ -54,6 +58,13 @@ public:
     void Command2_Click();
     void drvb_Change();
     void dirb_Change();
+    // Subdirectories of the shown directory changed on disk. A change on disk is no user's choice:
+    // nothing else moves, and nothing is said, even when the directory itself is gone.
+    void dirb_DiskChanged(const DirectoryChanges& changes);
+    // F5: the shown directory read again.
+    void dirb_Refresh();
+    // Drives came or went; the drive list follows, keeping its selection.
+    void drvb_DrivesChanged();
     // A double-click (or Enter) on entry `index` of the directory list.
     void dirb_Activate(std::size_t index);
     // Items dropped on the window, in the order the source gave them.
@@ -69,6 +80,7 @@ private:
     void confirmAndRun(const Mode& mode);
     void setDirbPath(std::wstring_view path);
     void openDirectory(std::wstring_view item);
+    void cannotRead(const std::wstring& directory, const PlatformError& error);
 
     Platform& platform_;
     FormView& view_;

@@ -46,6 +46,10 @@ void Win32FormView::selectDrive(std::wstring_view drive) {
 
 void Win32FormView::showDirectories(const DirectoryList& list) { fillDirectoryBox(control(Control::dirb), list); }
 
+void Win32FormView::updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) {
+    updateDirectoryBox(control(Control::dirb), list, edits);
+}
+
 void Win32FormView::minimise() { ShowWindow(GetParent(control(Control::dirb)), SW_MINIMIZE); }
 
 }  // namespace kavren

@@ -20,6 +20,7 @@ public:
     void showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) override;
     void selectDrive(std::wstring_view drive) override;
     void showDirectories(const DirectoryList& list) override;
+    void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) override;
     void minimise() override;
 
 private:

@@ -19,5 +19,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const wchar_t* startFolder = __argc > 1 ? __wargv[1] : L"";
     // A failed tool check ends the program inside create(); false here means the window itself could not be made.
     if (!window.create(instance, showCommand, startFolder)) return 1;
-    return kavren::runMessageLoop(window.hwnd());
+    return window.runMessageLoop();
 }

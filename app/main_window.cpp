@@ -1,6 +1,7 @@
 // Form1's window: class, creation, the window procedure and its message handlers, the loop.
 #include "app/main_window.h"
 
+#include <dbt.h>
 #include <shlwapi.h>
 #include <windowsx.h>
 
@@ -9,6 +10,8 @@
 namespace kavren {
 
 namespace {
+
+constexpr int kRereadCommand = 50;  // F5
 
 // An elevated window gets no drop from a normal Explorer unless it lets these through;
 // the system before Windows 7 has no such filter.
@@ -94,6 +97,15 @@ void MainWindow::activateDirectoryAtMessagePosition() {
         form_.dirb_Activate(*row);
 }
 
+void MainWindow::onDeviceChange(WPARAM change, LPARAM data) {
+    watch_.deviceChanged(change, data);
+    // Windows tells every top-level window of a volume that came or went: a stick, a mapped drive.
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
+    if ((change == DBT_DEVICEARRIVAL || change == DBT_DEVICEREMOVECOMPLETE) && header &&
+        header->dbch_devicetype == DBT_DEVTYP_VOLUME)
+        form_.drvb_DrivesChanged();
+}
+
 // COM waits until the path box is used: most starts never need it.
 void MainWindow::offerPathSuggestions() {
     if (com_) return;
@@ -120,6 +132,7 @@ void MainWindow::onCommand(int id, int code) {
     }
     if (id == controlId(Control::txtpath) && code == EN_SETFOCUS) return offerPathSuggestions();
     if (id == controlId(Control::dirb) && code == LBN_DBLCLK) return activateDirectoryAtMessagePosition();
+    if (id == kRereadCommand) return form_.dirb_Refresh();
     // With no default button, Enter comes as IDOK: it opens the highlighted directory, and nothing else.
     if (id == IDOK && GetFocus() == control(Control::dirb)) activateSelectedDirectory();
 }
@@ -165,6 +178,9 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:
         form_.Form_DragDrop(takeDroppedPaths(reinterpret_cast<HDROP>(wParam)));
         return 0;
+    case WM_DEVICECHANGE:
+        onDeviceChange(wParam, lParam);
+        return TRUE;  // a device may go: the watch has let go of it
     case WM_DPICHANGED:
         layout_->changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -193,16 +209,47 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void dispatchMessage(HWND window, MSG& message) {
-    if (IsDialogMessageW(window, &message)) return;
+void MainWindow::dispatch(MSG& message) {
+    // F5 reads the list again wherever the focus is in the window, as in Explorer.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_F5 && hwnd_ &&
+        (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd))) {
+        SendMessageW(hwnd_, WM_COMMAND, kRereadCommand, 0);
+        return;
+    }
+    if (hwnd_ && IsDialogMessageW(hwnd_, &message)) return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
 }
 
-int runMessageLoop(HWND window) {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatchMessage(window, message);
-    return static_cast<int>(message.wParam);
+// Whatever moved the list, the watch goes with it.
+void MainWindow::followShownDirectory() {
+    if (following_ && hwnd_ && watch_.directory() != form_.dirb().path()) watch_.watch(form_.dirb().path(), hwnd_);
+}
+
+bool MainWindow::handleEvents(DWORD timeout) {
+    following_ = true;
+    followShownDirectory();
+    HANDLE changed = watch_.event();
+    const DWORD woke = MsgWaitForMultipleObjectsEx(changed ? 1 : 0, &changed, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (changed && woke == WAIT_OBJECT_0) {
+        const DirectoryChanges changes = watch_.take();
+        if (changes.lost || !changes.names.empty()) form_.dirb_DiskChanged(changes);
+    }
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
+        if (message.message == WM_QUIT) {
+            exitCode_ = static_cast<int>(message.wParam);
+            return false;
+        }
+        dispatch(message);
+    }
+    followShownDirectory();
+    return true;
+}
+
+int MainWindow::runMessageLoop() {
+    while (handleEvents(INFINITE)) {
+    }
+    return exitCode_;
 }
 
 }  // namespace kavren

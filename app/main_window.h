@@ -1,6 +1,6 @@
 // Form1's window and its life: the window class, creating the window and its ten
 // controls, the window procedure that hands each message to one small function, and
-// the message loop.
+// the message loop, which also waits for changes in the directory the list shows.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +12,7 @@
 #include "app/form1.h"
 #include "app/form_layout.h"
 #include "app/form_view.h"
+#include "platform/directory_watch.h"
 #include "platform/late_bound.h"
 #include "platform/win32_platform.h"
 
@@ -31,6 +32,15 @@ public:
     HWND hwnd() const { return hwnd_; }
     HWND control(Control which) const { return controls_[static_cast<int>(which)]; }
     Form1& form() { return form_; }
+    const DirectoryWatch& watch() const { return watch_; }
+
+    // Waits up to `timeout` ms for messages or a change in the shown directory and handles what
+    // came; false at WM_QUIT. The watch starts at the first call, once the window is shown.
+    bool handleEvents(DWORD timeout);
+    // The message loop, until WM_QUIT; its exit code.
+    int runMessageLoop();
+    // One message, with the window's keys: TAB between controls, F5 anywhere.
+    void dispatch(MSG& message);
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -40,6 +50,8 @@ private:
     void activateSelectedDirectory();
     void activateDirectoryAtMessagePosition();
     void offerPathSuggestions();
+    void onDeviceChange(WPARAM change, LPARAM data);
+    void followShownDirectory();
 
     Win32Platform& platform_;
     ControlWindows controls_{};
@@ -49,11 +61,9 @@ private:
     std::optional<FormLayout> layout_;  // from the window's creation on, when its DPI is known
     HWND focusBeforeDeactivation_ = nullptr;
     std::optional<ComApartment> com_;  // started when the path box first takes the focus
+    DirectoryWatch watch_;
+    bool following_ = false;  // whether the watch follows the directory list yet
+    int exitCode_ = 0;
 };
-
-// One message, with dialog keyboard handling (TAB between controls) for `window`.
-void dispatchMessage(HWND window, MSG& message);
-// The message loop, until WM_QUIT.
-int runMessageLoop(HWND window);
 
 }  // namespace kavren

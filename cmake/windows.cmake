@@ -13,6 +13,7 @@ add_link_options(-Wl,--gc-sections)
 add_library(kavren_win STATIC
     platform/win32_platform.cpp
     platform/late_bound.cpp
+    platform/directory_watch.cpp
     app/main_window.cpp
     app/control_table.cpp
     app/form_layout.cpp

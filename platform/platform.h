@@ -19,6 +19,16 @@ private:
     std::wstring message_;
 };
 
+// How a path stands in a listing of its parent.
+enum class Listing { shown, hidden, none };  // a directory shown, a hidden one, no directory at all
+
+// What the system reported of a watched directory: the names (relative to it) of entries that
+// changed, or, when notifications were lost, that any may have.
+struct DirectoryChanges {
+    std::vector<std::wstring> names;
+    bool lost = false;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -44,8 +54,13 @@ public:
     virtual std::wstring fullPath(std::wstring_view path) = 0;
     // True only for an existing file; false for a directory and for anything that cannot be found.
     virtual bool isFile(std::wstring_view path) = 0;
-    // Names of the subdirectories, in display order; throws when the directory cannot be listed.
+    // Names of the subdirectories that listings show (hidden ones are left out), in display order;
+    // throws when the directory cannot be listed.
     virtual std::vector<std::wstring> subdirectories(std::wstring_view directory) = 0;
+    // How `path` stands in its parent's listing; none also when it cannot be looked at.
+    virtual Listing listingOf(std::wstring_view path) = 0;
+    // Negative, zero or positive as the name `a` comes before, with or after `b` in display order.
+    virtual int compareNames(std::wstring_view a, std::wstring_view b) = 0;
 };
 
 }  // namespace kavren

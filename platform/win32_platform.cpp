@@ -179,4 +179,15 @@ std::vector<std::wstring> Win32Platform::subdirectories(std::wstring_view direct
     return names;
 }
 
+Listing Win32Platform::listingOf(std::wstring_view path) {
+    const DWORD attributes = GetFileAttributesW(extendedLengthPath(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return Listing::none;
+    return attributes & FILE_ATTRIBUTE_HIDDEN ? Listing::hidden : Listing::shown;
+}
+
+// Explorer's order, as subdirectories() sorts: numbers by their value, letters without regard to case.
+int Win32Platform::compareNames(std::wstring_view a, std::wstring_view b) {
+    return StrCmpLogicalW(std::wstring(a).c_str(), std::wstring(b).c_str());
+}
+
 }  // namespace kavren

@@ -28,6 +28,8 @@ public:
     std::wstring fullPath(std::wstring_view path) override;
     bool isFile(std::wstring_view path) override;
     std::vector<std::wstring> subdirectories(std::wstring_view directory) override;
+    Listing listingOf(std::wstring_view path) override;
+    int compareNames(std::wstring_view a, std::wstring_view b) override;
 
 private:
     HWND owner_ = nullptr;

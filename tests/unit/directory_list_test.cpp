@@ -28,6 +28,11 @@ TEST(DirectoryList, EntriesCarryDepthChainAndFullPath) {
     list.setPath(L"C:");
     EXPECT_EQ(entries(), (std::vector<std::wstring>{L"0>C:\\|C:\\", L"1.Games|C:\\Games", L"1.Work|C:\\Work"}));
     EXPECT_EQ(list.currentIndex(), 0u);
+
+    // Read again, the list changes only what changed, so that the highlight on "Work" can stay.
+    platform.tree[L"C:\\"] = {L"Apps", L"Work", L"Zoo"};
+    EXPECT_EQ(list.reread(), (std::vector<ListEdit>{{true, 1, L"Apps"}, {false, 2, L"Games"}, {true, 3, L"Zoo"}}));
+    EXPECT_EQ(entries(), (std::vector<std::wstring>{L"0>C:\\|C:\\", L"1.Apps|C:\\Apps", L"1.Work|C:\\Work", L"1.Zoo|C:\\Zoo"}));
 }
 
 }  // namespace

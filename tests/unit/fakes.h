@@ -1,11 +1,14 @@
 // Fakes for the handlers: a scripted file system and a record of what the user would see.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "app/form1.h"
 
@@ -43,7 +46,8 @@ struct FakePlatform : Platform {
         started.emplace_back(commandLine);
     }
     void endProcess(int exitCode) override { endedWith = exitCode; }
-    std::vector<std::wstring> drives() override { return {L"C:", L"D:"}; }
+    std::vector<std::wstring> driveLetters{L"C:", L"D:"};
+    std::vector<std::wstring> drives() override { return driveLetters; }
     std::wstring workingDirectory() override { return cwd.empty() ? throw PlatformError(L"Access is denied.") : cwd; }
     std::wstring fullPath(std::wstring_view path) override {
         if (path.size() == 2) return lookup(driveCurrent, path);
@@ -51,23 +55,53 @@ struct FakePlatform : Platform {
         return full ? std::wstring(path) : cwd + L"\\" + std::wstring(path);
     }
     bool isFile(std::wstring_view path) override { return files.count(path) > 0; }
-    std::vector<std::wstring> subdirectories(std::wstring_view directory) override { return lookup(tree, directory); }
+    // A directory is a key of the tree or one it lists under its parent; hidden where `hidden` names it.
+    std::set<std::wstring, std::less<>> hidden;
+    Listing listingOf(std::wstring_view path) override {
+        const std::size_t separator = path.find_last_of(L'\\');
+        std::wstring parent(path.substr(0, separator));
+        if (parent.size() == 2) parent += L'\\';  // a drive root
+        const auto found = tree.find(parent);
+        const bool listed = tree.count(std::wstring(path)) ||
+                            (found != tree.end() && std::count(found->second.begin(), found->second.end(),
+                                                               std::wstring(path.substr(separator + 1))));
+        return !listed ? Listing::none : hidden.count(path) ? Listing::hidden : Listing::shown;
+    }
+    std::vector<std::wstring> subdirectories(std::wstring_view directory) override {
+        std::vector<std::wstring> shown;
+        for (const std::wstring& name : lookup(tree, directory))
+            if (listingOf(std::wstring(directory) + (directory.back() == L'\\' ? L"" : L"\\") + name) == Listing::shown)
+                shown.push_back(name);
+        return shown;
+    }
+    int compareNames(std::wstring_view a, std::wstring_view b) override { return a.compare(b); }
 };
 
 struct FakeView : FormView {
-    std::wstring path, drive;
-    std::vector<std::wstring> shown;  // the names the directory list shows
+    std::wstring path, drive;  // drive: the one selected, empty for none
+    std::vector<std::wstring> drives, shown;  // the names the drive and the directory lists show
     bool recursive = false;
 
     std::wstring pathText() override { return path; }
     void setPathText(std::wstring_view text) override { path = text; }
     bool recursiveChecked() override { return recursive; }
     std::wstring selectedDrive() override { return drive; }
-    void showDrives(const std::vector<std::wstring>&, std::wstring_view current) override { drive = current; }
-    void selectDrive(std::wstring_view selected) override { drive = selected; }
+    void showDrives(const std::vector<std::wstring>& all, std::wstring_view current) override {
+        drives = all;
+        selectDrive(current);
+    }
+    void selectDrive(std::wstring_view selected) override {
+        drive = std::count(drives.begin(), drives.end(), selected) ? selected : L"";
+    }
     void showDirectories(const DirectoryList& list) override {
         shown.clear();
         for (const auto& entry : list.entries()) shown.push_back(entry.name);
+    }
+    void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) override {
+        for (const ListEdit& edit : edits)
+            edit.inserted ? void(shown.insert(shown.begin() + static_cast<std::ptrdiff_t>(edit.index), edit.name))
+                          : void(shown.erase(shown.begin() + static_cast<std::ptrdiff_t>(edit.index)));
+        EXPECT_EQ(shown.size(), list.entries().size()) << "edits that do not add up";
     }
     void minimise() override {}
 };

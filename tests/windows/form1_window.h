@@ -94,7 +94,7 @@ protected:
     // Posted input, handled as the program's message loop handles it.
     void post(HWND to, UINT message, WPARAM wParam, LPARAM lParam = 0) {
         PostMessageW(to, message, wParam, lParam);
-        for (MSG queued; PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE);) kavren::dispatchMessage(window.hwnd(), queued);
+        window.handleEvents(0);
     }
     std::vector<std::wstring> listed() const {
         std::vector<std::wstring> names(static_cast<std::size_t>(SendMessageW(control(Control::dirb), LB_GETCOUNT, 0, 0)));
@@ -103,6 +103,14 @@ protected:
             SendMessageW(control(Control::dirb), LB_GETTEXT, i, reinterpret_cast<LPARAM>(names[i].data()));
         }
         return names;
+    }
+    // Handles messages and changes on disk until `done` holds, for at most `ms`; whether it held.
+    template <typename Condition>
+    bool pumpUntil(Condition done, ULONGLONG ms = 3000) {
+        for (const ULONGLONG end = GetTickCount64() + ms; !done(); window.handleEvents(20)) {
+            if (GetTickCount64() > end) return false;
+        }
+        return true;
     }
     // The directory list's highlighted entry: after every move, the current directory.
     std::wstring highlighted() const {

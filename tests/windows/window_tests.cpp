@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 
 #include "app/directory_item.h"
 #include "form1_window.h"
+
+#include <dbt.h>
 
 namespace {
 
@@ -190,12 +193,11 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     EXPECT_EQ(listed(), shown) << "typing or a single click moved the list";
     EXPECT_EQ(text(Control::txtpath), L"typed");
 
-    fs::remove(work / L"b10");
-    clickEntry(L"b10", true);
+    drop({work / L"gone"});
     SendMessageW(control(Control::drvb), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Q:"));  // no such drive
     pickDrive(L"Q:");
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"b10").wstring() + L" cannot be read.\r\n", 0), 0u);
+    EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"gone").wstring() + L" cannot be read.\r\n", 0), 0u);
     EXPECT_EQ(boxes[1].text.rfind(L"Drive Q: cannot be read.\r\n", 0), 0u);
     for (const Box& box : boxes) EXPECT_EQ(box.title + L" " + std::to_wstring(box.buttons.size()), L"KAVREN tool UI 1");
     EXPECT_EQ(text(Control::drvb), work.root_name().wstring()) << "the drive list did not go back";
@@ -217,6 +219,78 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     doubleClickNotification(chain[0], 0);
     EXPECT_EQ(text(Control::txtpath), chain[0]) << "not the root under the double-click, with its separator";
     EXPECT_EQ(highlighted(), chain[0]);
+}
+
+// A change on disk is no user's choice: the list follows it in Explorer's order, and nothing else
+// moves (the path box with typed text, the highlighted entry, the entry at the top, the focus) or
+// says anything, even when the shown directory itself goes.
+TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
+    const HWND dirb = control(Control::dirb);
+    std::vector<std::wstring> children{L"a dir", L"b9", L"b10"};
+    for (int i = 10; i < 50; ++i) children.push_back(L"c" + std::to_wstring(i));
+    for (std::size_t i = 3; i < children.size(); ++i) fs::create_directory(work / children[i]);
+    post(dirb, WM_KEYDOWN, VK_F5);  // made before the watch began: F5 reads them
+    const auto at = [&](const wchar_t* name) {
+        const std::vector<std::wstring> names = listed();
+        return std::find(names.begin(), names.end(), name) - names.begin();
+    };
+    SendMessageW(dirb, LB_SETCURSEL, at(L"c25"), 0);
+    SendMessageW(dirb, LB_SETTOPINDEX, at(L"c20"), 0);
+    SetFocus(control(Control::txtpath));
+    SetWindowTextW(control(Control::txtpath), L"typed");
+    const std::pair<std::function<void()>, std::function<void()>> changes[] = {
+        {[&] { fs::create_directory(work / L"b5"); }, [&] { children.insert(children.begin() + 1, L"b5"); }},
+        {[&] { fs::remove(work / L"c30"); }, [&] { std::erase(children, L"c30"); }},
+        {[&] { fs::rename(work / L"c11", work / L"d11"); }, [&] { std::erase(children, L"c11"), children.push_back(L"d11"); }},
+        {[&] {  // a hidden one, then a burst; the hidden one never shows
+             fs::create_directory(work / L".new");
+             SetFileAttributesW((work / L".new").c_str(), FILE_ATTRIBUTE_HIDDEN);
+             for (int i = 100; i < 400; ++i) fs::create_directory(work / (L"e" + std::to_wstring(i)));
+         }, [&] { for (int i = 100; i < 400; ++i) children.push_back(L"e" + std::to_wstring(i)); }},
+    };
+    for (const auto& [change, expected] : changes) {
+        change();
+        expected();
+        std::vector<std::wstring> shown = chain;
+        shown.insert(shown.end(), children.begin(), children.end());
+        EXPECT_TRUE(pumpUntil([&] { return listed() == shown; })) << "the list did not follow";
+        EXPECT_EQ(text(Control::txtpath), L"typed");
+        EXPECT_EQ(highlighted(), L"c25");
+        EXPECT_EQ(listed()[static_cast<std::size_t>(SendMessageW(dirb, LB_GETTOPINDEX, 0, 0))], L"c20") << "the top moved";
+        EXPECT_EQ(GetFocus(), control(Control::txtpath));
+    }
+
+    // Windows asks for the directory's device before it is removed: the watch lets go of it, and
+    // takes it again when the removal failed. Wine sends none of this.
+    DEV_BROADCAST_HANDLE device{sizeof device, DBT_DEVTYP_HANDLE, 0, nullptr, window.watch().notification()};
+    ASSERT_NE(device.dbch_hdevnotify, nullptr);
+    EXPECT_EQ(SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, reinterpret_cast<LPARAM>(&device)), TRUE);
+    EXPECT_EQ(window.watch().event(), nullptr) << "the directory is still held";
+    SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVEFAILED, reinterpret_cast<LPARAM>(&device));
+    EXPECT_NE(window.watch().event(), nullptr) << "not watched again";
+
+    // Drives that come and go, as Windows tells every top-level window.
+    DEV_BROADCAST_VOLUME volume{sizeof volume, DBT_DEVTYP_VOLUME, 0, 1u << (L'Q' - L'A'), 0};
+    ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", work.c_str()));
+    SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&volume));
+    EXPECT_NE(SendMessageW(control(Control::drvb), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Q:")), CB_ERR);
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
+    SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&volume));
+    EXPECT_EQ(SendMessageW(control(Control::drvb), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Q:")), CB_ERR);
+    EXPECT_EQ(text(Control::drvb), work.root_name().wstring());
+
+    // The shown directory renamed, and changed: the list keeps what it shows, until F5 says what happened.
+    SendMessageW(dirb, LB_SETTOPINDEX, 0, 0);
+    clickEntry(L"a dir", true);
+    chain.push_back(L"a dir");
+    fs::rename(work / L"a dir", work / L"b dir");  // Wine removes a watched directory only once it is let go
+    fs::create_directory(work / L"b dir" / L"new");
+    pumpUntil([] { return false; }, 300);
+    EXPECT_EQ(listed(), chain);
+    EXPECT_TRUE(boxes.empty());
+    post(dirb, WM_KEYDOWN, VK_F5);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"a dir").wstring() + L" cannot be read.\r\n", 0), 0u);
 }
 
 // The window takes drops anywhere: the system hands a drop on a child to the first ancestor with this style.
