@@ -1,4 +1,4 @@
-// Form1's window: class, creation, the window procedure and its message handlers, the loop.
+// Form1's window: class, creation, the window procedure and its message handlers.
 #include "app/main_window.h"
 
 #include <dbt.h>
@@ -10,8 +10,6 @@
 namespace kavren {
 
 namespace {
-
-constexpr int kRereadCommand = 50;  // F5
 
 // An elevated window gets no drop from a normal Explorer unless it lets these through;
 // the system before Windows 7 has no such filter.
@@ -37,17 +35,21 @@ bool MainWindow::create(HINSTANCE instance, int showCommand, std::wstring_view s
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &MainWindow::windowProc;
     windowClass.hInstance = instance;
-    // Shared icons belong to the system, so the class may keep them for as long as it lives; on the
-    // class, the window has them from its creation (WM_SETICON afterwards costs start-up time).
+    // On the class, the window has its icons from its creation (WM_SETICON afterwards costs start-up
+    // time). A shared icon belongs to the system and may live as long as the class; but the system
+    // shares one image per resource, whatever size was asked, so the small one is the class's own.
     windowClass.hIcon = static_cast<HICON>(
         LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
     windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                                        LR_SHARED));
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!RegisterClassExW(&windowClass)) {
+        const DWORD error = GetLastError();
+        if (windowClass.hIconSm) DestroyIcon(windowClass.hIconSm);
+        if (error != ERROR_CLASS_ALREADY_EXISTS) return false;
+    }
 
     // The DPI is known only once the window is on its monitor: create, then size.
     if (!CreateWindowExW(kWindowExStyle, kWindowClass, std::wstring(kCaption).c_str(), kWindowStyle, CW_USEDEFAULT,
@@ -207,49 +209,6 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     }
     // The window's own handle, not hwnd_: on WM_NCDESTROY the default clean-up needs it.
     return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void MainWindow::dispatch(MSG& message) {
-    // F5 reads the list again wherever the focus is in the window, as in Explorer.
-    if (message.message == WM_KEYDOWN && message.wParam == VK_F5 && hwnd_ &&
-        (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd))) {
-        SendMessageW(hwnd_, WM_COMMAND, kRereadCommand, 0);
-        return;
-    }
-    if (hwnd_ && IsDialogMessageW(hwnd_, &message)) return;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-}
-
-// Whatever moved the list, the watch goes with it.
-void MainWindow::followShownDirectory() {
-    if (following_ && hwnd_ && watch_.directory() != form_.dirb().path()) watch_.watch(form_.dirb().path(), hwnd_);
-}
-
-bool MainWindow::handleEvents(DWORD timeout) {
-    following_ = true;
-    followShownDirectory();
-    HANDLE changed = watch_.event();
-    const DWORD woke = MsgWaitForMultipleObjectsEx(changed ? 1 : 0, &changed, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (changed && woke == WAIT_OBJECT_0) {
-        const DirectoryChanges changes = watch_.take();
-        if (changes.lost || !changes.names.empty()) form_.dirb_DiskChanged(changes);
-    }
-    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
-        if (message.message == WM_QUIT) {
-            exitCode_ = static_cast<int>(message.wParam);
-            return false;
-        }
-        dispatch(message);
-    }
-    followShownDirectory();
-    return true;
-}
-
-int MainWindow::runMessageLoop() {
-    while (handleEvents(INFINITE)) {
-    }
-    return exitCode_;
 }
 
 }  // namespace kavren

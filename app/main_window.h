@@ -34,8 +34,9 @@ public:
     Form1& form() { return form_; }
     const DirectoryWatch& watch() const { return watch_; }
 
-    // Waits up to `timeout` ms for messages or a change in the shown directory and handles what
-    // came; false at WM_QUIT. The watch starts at the first call, once the window is shown.
+    // The loop (message_loop.cpp). Waits up to `timeout` ms for messages or a change in the shown
+    // directory and handles what came; false at WM_QUIT. The watch starts at the first call, once
+    // the window is shown.
     bool handleEvents(DWORD timeout);
     // The message loop, until WM_QUIT; its exit code.
     int runMessageLoop();
@@ -43,6 +44,8 @@ public:
     void dispatch(MSG& message);
 
 private:
+    static constexpr int kRereadCommand = 50;  // F5, as a command
+
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void createControls(HINSTANCE instance);

@@ -15,6 +15,7 @@ add_library(kavren_win STATIC
     platform/late_bound.cpp
     platform/directory_watch.cpp
     app/main_window.cpp
+    app/message_loop.cpp
     app/control_table.cpp
     app/form_layout.cpp
     app/form_view.cpp

@@ -33,6 +33,10 @@ TEST(DirectoryList, EntriesCarryDepthChainAndFullPath) {
     platform.tree[L"C:\\"] = {L"Apps", L"Work", L"Zoo"};
     EXPECT_EQ(list.reread(), (std::vector<ListEdit>{{true, 1, L"Apps"}, {false, 2, L"Games"}, {true, 3, L"Zoo"}}));
     EXPECT_EQ(entries(), (std::vector<std::wstring>{L"0>C:\\|C:\\", L"1.Apps|C:\\Apps", L"1.Work|C:\\Work", L"1.Zoo|C:\\Zoo"}));
+    // Where the highlighted or the top entry stands after such edits: "Games" went, "Work" stays.
+    const std::vector<ListEdit> edits{{true, 1, L"Apps"}, {false, 2, L"Games"}, {true, 3, L"Zoo"}};
+    EXPECT_EQ(std::vector({positionAfter(0, edits), positionAfter(1, edits), positionAfter(2, edits)}),
+              std::vector<std::optional<std::size_t>>({0, std::nullopt, 2}));
 }
 
 }  // namespace

@@ -136,51 +136,35 @@ TEST_F(Form1Test, ADropOrStartFolderOpensTheFirstItemOrTheFolderHoldingItAndTheD
 // nothing the user chose moves: the path box keeps typed text, and nothing is said.
 TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     auto& work = platform.tree[L"C:\\Work"];
-    const std::pair<std::function<void()>, DirectoryChanges> changes[] = {
-        {[&] { work = {L"Apps", L"Game Data", L"Other"}; }, {{L"Apps"}}},                  // made
-        {[&] { work = {L"Apps", L"Game Data"}; }, {{L"Other"}}},                            // removed
-        {[&] { work = {L"Game Data", L"Zed"}; }, {{L"Apps", L"Zed"}}},                      // renamed
-        {[&] { work.push_back(L".h"), platform.hidden.insert(L"C:\\Work\\.h"); }, {{L".h", L"a.txt"}}},  // hidden, a file
+    // Each change, what the system reports of it, and the subdirectories shown then.
+    const std::tuple<std::function<void()>, DirectoryChanges, Texts> changes[] = {
+        {[&] { work = {L"Apps", L"Game Data", L"Other"}; }, {{L"Apps"}}, {L"Apps", L"Game Data", L"Other"}},  // made
+        {[&] { work = {L"Apps", L"Game Data"}; }, {{L"Other"}}, {L"Apps", L"Game Data"}},                     // removed
+        {[&] { work = {L"Game Data", L"Zed"}; }, {{L"Apps", L"Zed"}}, {L"Game Data", L"Zed"}},               // renamed
+        {[&] { work.push_back(L".h"), platform.hidden.insert(L"C:\\Work\\.h"); }, {{L".h", L"a.txt"}},  // hidden, a file
+         {L"Game Data", L"Zed"}},
         {[&] { for (wchar_t c = L'a'; c <= L'z'; ++c) work.push_back(std::wstring(1, c)); },  // a burst
-         {{L"z", L"y", L"b", L"a", L"c"}}},
-        {[&] { work = {L"Late", L"Zed"}; }, {{}, true}},                                     // lost: read again
-        {[&] { platform.tree.erase(L"C:\\Work"), platform.tree[L"C:\\"] = {}; }, {{L"Late"}}},  // gone
-        {[] {}, {{}, true}},
+         {{L"z", L"y", L"b", L"a", L"c"}}, {L"Game Data", L"Zed", L"a", L"b", L"c", L"y", L"z"}},
+        {[&] { work = {L"Late", L"Zed"}; }, {{}, true}, {L"Late", L"Zed"}},  // lost: read again
+        {[&] { platform.tree.erase(L"C:\\Work"), platform.tree[L"C:\\"] = {}; }, {{L"Late"}}, {L"Late", L"Zed"}},  // gone
+        {[] {}, {{}, true}, {L"Late", L"Zed"}},
     };
-    const Texts chain{L"C:\\", L"Work"};
-    const Texts seen[] = {{L"Apps", L"Game Data", L"Other"}, {L"Apps", L"Game Data"}, {L"Game Data", L"Zed"},
-                          {L"Game Data", L"Zed"}, {L"Game Data", L"Zed", L"a", L"b", L"c", L"y", L"z"},
-                          {L"Late", L"Zed"}, {L"Late", L"Zed"}, {L"Late", L"Zed"}};
     view.path = L"typed";
-    for (std::size_t i = 0; i < std::size(changes); ++i) {
-        SCOPED_TRACE(i);
-        changes[i].first();
-        form.dirb_DiskChanged(changes[i].second);
-        Texts shown = chain;
-        shown.insert(shown.end(), seen[i].begin(), seen[i].end());
+    for (const auto& [change, reported, seen] : changes) {
+        change();
+        form.dirb_DiskChanged(reported);
+        Texts shown{L"C:\\", L"Work"};
+        shown.insert(shown.end(), seen.begin(), seen.end());
         EXPECT_EQ(state(), State(L"typed", L"C:", shown, L"C:\\Work"));
     }
     EXPECT_TRUE(platform.messages.empty());
     form.dirb_Refresh();  // F5, now that the directory is gone, says so
     EXPECT_EQ(platform.messages, Texts{L"KAVREN tool UI: The directory C:\\Work cannot be read.\r\nThe device is not ready."});
 
-    // Drives come and go; the one the list shows stays selected, and none is when it goes.
-    platform.driveLetters = {L"C:", L"D:", L"G:"};
-    form.drvb_DrivesChanged();
-    EXPECT_EQ(view.drives, platform.driveLetters);
-    EXPECT_EQ(view.drive, L"C:");
+    // The drive the list shows goes: none is selected, and the list stays.
     platform.driveLetters = {L"D:"};
     form.drvb_DrivesChanged();
     EXPECT_EQ(state(), State(L"typed", L"", {L"C:\\", L"Work", L"Late", L"Zed"}, L"C:\\Work"));
-}
-
-// Where the highlighted or the top entry stands after edits in place.
-TEST(DirectoryListEdits, APositionFollowsInsertsAndRemovalsBeforeIt) {
-    const std::vector<ListEdit> edits{{true, 5, L"new"}, {false, 2, L"old"}, {true, 9, L"later"}};
-    EXPECT_EQ(positionAfter(4, edits), std::optional<std::size_t>(3));  // one out above it
-    EXPECT_EQ(positionAfter(1, edits), std::optional<std::size_t>(1));  // all below it
-    EXPECT_EQ(positionAfter(9, edits), std::optional<std::size_t>(10));  // two in, one out, the last at its place
-    EXPECT_EQ(positionAfter(2, edits), std::nullopt);
 }
 
 }  // namespace

@@ -138,9 +138,7 @@ TEST(Program, UnpackRunsTheToolThroughTheSystemCmdInAConsoleThatStaysOpen) {
     Program program(programDir / L"kavren_ui.exe", work, L"\"sent folder\" ignored");
     const HWND form = program.await(kavren::kWindowClass);
     ASSERT_NE(form, nullptr);
-    const auto control = [&](kavren::Control which) {
-        return GetDlgItem(form, kavren::kFirstControlId + static_cast<int>(which));
-    };
+    const auto control = [&](kavren::Control which) { return GetDlgItem(form, kavren::controlId(which)); };
     wchar_t opened[MAX_PATH] = {};
     SendMessageW(control(kavren::Control::txtpath), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(opened));
     EXPECT_EQ(opened, (work / L"sent folder").wstring());

@@ -35,15 +35,15 @@ std::wstring labelOf(HWND box) {
 
 std::vector<LONG> corners(RECT rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
-// One row of the pixels that `window` shows in its client area, from `left` to `right`, freshly painted:
-// the whole window, then `paintedLast` alone, as when only that control changes.
-std::vector<COLORREF> shownRow(HWND window, HWND paintedLast, int y, int left, int right) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RedrawWindow(paintedLast, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    const HDC dc = GetDC(window);
+// One row of the pixels that the form shows in its client area, from `left` to `right`, freshly painted:
+// the whole window, then "Path:" alone, as when only the label is painted again.
+std::vector<COLORREF> shownRow(HWND form, int y, int left, int right) {
+    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(GetDlgItem(form, kavren::controlId(Control::Label2)), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    const HDC dc = GetDC(form);
     std::vector<COLORREF> row;
     for (int x = left; x < right; ++x) row.push_back(GetPixel(dc, x, y));
-    ReleaseDC(window, dc);
+    ReleaseDC(form, dc);
     return row;
 }
 
@@ -83,14 +83,20 @@ TEST(DirectoryItem, TheNameBeginsAfterTheWholeGlyphAtEveryScale) {
     }
 }
 
-
 TEST_F(Form1Window, FrameCaptionsFontsAndPlacesFollowTheDpiEvenWhileMinimised) {
     const HWND form = window.hwnd();
     EXPECT_EQ(textOf(form), L"KAVREN tool UI");
     EXPECT_EQ(GetWindowLongW(form, GWL_STYLE) & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
               WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     EXPECT_EQ(GetWindow(form, GW_OWNER), nullptr) << "an owned window has no task bar button";
-    EXPECT_NE(GetClassLongPtrW(form, GCLP_HICONSM), 0) << "no icon";
+    // The icon, at the sizes of the title bar and of Alt+Tab.
+    for (const auto& [icon, size] : {std::pair{GCLP_HICONSM, SM_CXSMICON}, std::pair{GCLP_HICON, SM_CXICON}}) {
+        ICONINFO info{};
+        BITMAP bitmap{};
+        GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(form, icon)), &info);
+        EXPECT_TRUE(GetObjectW(info.hbmColor, sizeof bitmap, &bitmap) && bitmap.bmWidth == GetSystemMetrics(size));
+        DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
+    }
     // Each control's place at 96 DPI, worked out by hand from its twips (15 to the pixel), and caption.
     const std::tuple<Control, RECT, std::wstring> places[] = {
         {Control::dirb, {8, 32, 185, 206}, L""}, {Control::drvb, {8, 8, 185, 28}, work.root_name().wstring()},
@@ -126,11 +132,9 @@ TEST_F(Form1Window, FrameCaptionsFontsAndPlacesFollowTheDpiEvenWhileMinimised) {
         const RECT box = rectOf(control(Control::txtpath));
         const int reach = rectOf(control(Control::Label2)).bottom - box.top;
         EXPECT_GT(reach, 0) << "the label no longer reaches into the box";
-        for (int line = 0; line < reach; ++line) {
-            for (const HWND last : {control(Control::Label2), control(Control::txtpath)})
-                EXPECT_EQ(shownRow(form, last, box.top + line, box.left + 2, box.right - 2),
-                          shownRow(form, last, box.bottom - 1 - line, box.left + 2, box.right - 2)) << "line " << line;
-        }
+        for (int line = 0; line < reach; ++line)
+            EXPECT_EQ(shownRow(form, box.top + line, box.left + 2, box.right - 2),
+                      shownRow(form, box.bottom - 1 - line, box.left + 2, box.right - 2)) << "line " << line;
         for (const auto& [which, place, caption] : places) {
             SCOPED_TRACE(static_cast<int>(which));
             EXPECT_EQ(text(which), caption);
@@ -171,7 +175,6 @@ TEST_F(Form1Window, ScreenReadersNameTheBoxesAndTheKeyboardFollowsTheTabOrder) {
         for (UINT pressesNothing : {VK_RETURN, VK_ESCAPE}) post(control(focused), WM_KEYDOWN, pressesNothing);
     }
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(SendMessageW(control(Control::optr), BM_GETCHECK, 0, 0), BST_UNCHECKED);
     EXPECT_EQ(text(Control::txtpath), L"typed");
     SetFocus(control(Control::dirb));
     SendMessageW(control(Control::dirb), LB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"b9"));
@@ -193,13 +196,11 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
     EXPECT_EQ(listed(), shown) << "typing or a single click moved the list";
     EXPECT_EQ(text(Control::txtpath), L"typed");
 
-    drop({work / L"gone"});
     SendMessageW(control(Control::drvb), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Q:"));  // no such drive
     pickDrive(L"Q:");
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"gone").wstring() + L" cannot be read.\r\n", 0), 0u);
-    EXPECT_EQ(boxes[1].text.rfind(L"Drive Q: cannot be read.\r\n", 0), 0u);
-    for (const Box& box : boxes) EXPECT_EQ(box.title + L" " + std::to_wstring(box.buttons.size()), L"KAVREN tool UI 1");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind(L"Drive Q: cannot be read.\r\n", 0), 0u);
+    EXPECT_EQ(boxes[0].title + L" " + std::to_wstring(boxes[0].buttons.size()), L"KAVREN tool UI 1");
     EXPECT_EQ(text(Control::drvb), work.root_name().wstring()) << "the drive list did not go back";
     EXPECT_EQ(text(Control::txtpath), L"typed");
     EXPECT_EQ(listed(), shown);
@@ -230,12 +231,8 @@ TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     for (int i = 10; i < 50; ++i) children.push_back(L"c" + std::to_wstring(i));
     for (std::size_t i = 3; i < children.size(); ++i) fs::create_directory(work / children[i]);
     post(dirb, WM_KEYDOWN, VK_F5);  // made before the watch began: F5 reads them
-    const auto at = [&](const wchar_t* name) {
-        const std::vector<std::wstring> names = listed();
-        return std::find(names.begin(), names.end(), name) - names.begin();
-    };
-    SendMessageW(dirb, LB_SETCURSEL, at(L"c25"), 0);
-    SendMessageW(dirb, LB_SETTOPINDEX, at(L"c20"), 0);
+    SendMessageW(dirb, LB_SETCURSEL, SendMessageW(dirb, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"c25")), 0);
+    SendMessageW(dirb, LB_SETTOPINDEX, SendMessageW(dirb, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(L"c20")), 0);
     SetFocus(control(Control::txtpath));
     SetWindowTextW(control(Control::txtpath), L"typed");
     const std::pair<std::function<void()>, std::function<void()>> changes[] = {
@@ -291,6 +288,7 @@ TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     post(dirb, WM_KEYDOWN, VK_F5);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"a dir").wstring() + L" cannot be read.\r\n", 0), 0u);
+    EXPECT_EQ(boxes[0].title + L" " + std::to_wstring(boxes[0].buttons.size()), L"KAVREN tool UI 1");
 }
 
 // The window takes drops anywhere: the system hands a drop on a child to the first ancestor with this style.
@@ -371,10 +369,7 @@ TEST_F(Form1Window, CommandsAskFirstHideKeepsTheFormAndHoursOfUseHoldNothingMore
     // Wine would cut it and run what is left. Answered No, nothing starts and nothing is said.
     const std::wstring tooLong(32767 - 33 - platform.programDirectory().size(), L'x');
     SetWindowTextW(control(Control::txtpath), tooLong.c_str());
-    for (const int answered : {IDNO, IDYES}) {
-        answer = answered;
-        click(Control::cmdu);
-    }
+    for (const int answered : {IDNO, IDYES}) answer = answered, click(Control::cmdu);
     ASSERT_EQ(boxes.size(), 21u) << "About, Pack, Unpack each round; No to a start that fails, then Yes";
     for (int i : {1, 2, 18, 19}) {
         EXPECT_EQ(boxes[i].title, L"Anti-misclick v1.0");
