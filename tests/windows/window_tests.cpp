@@ -94,7 +94,8 @@ TEST_F(Form1Window, FrameCaptionsFontsAndPlacesFollowTheDpiEvenWhileMinimised) {
         ICONINFO info{};
         BITMAP bitmap{};
         GetIconInfo(reinterpret_cast<HICON>(GetClassLongPtrW(form, icon)), &info);
-        EXPECT_TRUE(GetObjectW(info.hbmColor, sizeof bitmap, &bitmap) && bitmap.bmWidth == GetSystemMetrics(size));
+        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_TRUE(bitmap.bmWidth == GetSystemMetrics(size) && bitmap.bmHeight == bitmap.bmWidth) << bitmap.bmWidth;
         DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
     }
     // Each control's place at 96 DPI, worked out by hand from its twips (15 to the pixel), and caption.
