@@ -92,19 +92,21 @@ std::size_t DirectoryList::childPlace(std::wstring_view name) const {
         entries_.begin());
 }
 
-void DirectoryList::follow(std::wstring_view name, std::vector<ListEdit>& edits) {
-    if (name.empty() || name.find_first_of(L"\\/") != std::wstring_view::npos) return;
+void DirectoryList::follow(std::wstring_view reported, std::vector<ListEdit>& edits) {
+    if (reported.empty() || reported.find_first_of(L"\\/") != std::wstring_view::npos) return;
+    const std::wstring path = childEntry(std::wstring(reported)).path;
+    const bool shown = platform_.listingOf(path) == Listing::shown;
+    const std::wstring name = shown ? platform_.nameOnDisk(path) : std::wstring(reported);
     const std::size_t place = childPlace(name);
     const bool listed = place < entries_.size() && platform_.compareNames(entries_[place].name, name) == 0;
-    const bool shown = platform_.listingOf(childEntry(std::wstring(name)).path) == Listing::shown;
     if (listed && shown && entries_[place].name == name) return;
     if (listed) {  // gone, or renamed in case only
         edits.push_back({false, place, entries_[place].name});
         entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
     }
     if (!shown) return;
-    edits.push_back({true, place, std::wstring(name)});
-    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(place), childEntry(std::wstring(name)));
+    edits.push_back({true, place, name});
+    entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(place), childEntry(name));
 }
 
 std::vector<ListEdit> DirectoryList::reread() {

@@ -40,9 +40,10 @@ public:
     // When the directory cannot be listed this throws and nothing changes.
     void setPath(std::wstring_view path);
 
-    // The subdirectory `name` of the current directory shown or not, as the disk has it now: shown
-    // when it is a directory that listings show. Adds the edits that took to `edits`.
-    void follow(std::wstring_view name, std::vector<ListEdit>& edits);
+    // The subdirectory of the current directory that the system `reported` changed shown or not,
+    // as the disk has it now: shown, by the name the disk spells, when it is a directory that
+    // listings show. Adds the edits that took to `edits`.
+    void follow(std::wstring_view reported, std::vector<ListEdit>& edits);
     // The current directory read again: the edits that took. Throws, changing nothing, when it
     // cannot be listed.
     std::vector<ListEdit> reread();

@@ -59,6 +59,9 @@ public:
     virtual std::vector<std::wstring> subdirectories(std::wstring_view directory) = 0;
     // How `path` stands in its parent's listing; none also when it cannot be looked at.
     virtual Listing listingOf(std::wstring_view path) = 0;
+    // The last part of `path` as its directory spells it: the long name, in its own case (the
+    // system may report a change by the short name). As given when it cannot be looked at.
+    virtual std::wstring nameOnDisk(std::wstring_view path) = 0;
     // Negative, zero or positive as the name `a` comes before, with or after `b` in display order.
     virtual int compareNames(std::wstring_view a, std::wstring_view b) = 0;
 };

@@ -185,6 +185,15 @@ Listing Win32Platform::listingOf(std::wstring_view path) {
     return attributes & FILE_ATTRIBUTE_HIDDEN ? Listing::hidden : Listing::shown;
 }
 
+std::wstring Win32Platform::nameOnDisk(std::wstring_view path) {
+    WIN32_FIND_DATAW found;
+    UniqueFind search(FindFirstFileExW(extendedLengthPath(path).c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                       nullptr, 0));
+    if (search.get() != INVALID_HANDLE_VALUE) return found.cFileName;
+    search.release();
+    return std::wstring(path.substr(path.find_last_of(L"\\/") + 1));
+}
+
 // Explorer's order, as subdirectories() sorts: numbers by their value, letters without regard to case.
 int Win32Platform::compareNames(std::wstring_view a, std::wstring_view b) {
     return StrCmpLogicalW(std::wstring(a).c_str(), std::wstring(b).c_str());

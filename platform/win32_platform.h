@@ -29,6 +29,7 @@ public:
     bool isFile(std::wstring_view path) override;
     std::vector<std::wstring> subdirectories(std::wstring_view directory) override;
     Listing listingOf(std::wstring_view path) override;
+    std::wstring nameOnDisk(std::wstring_view path) override;
     int compareNames(std::wstring_view a, std::wstring_view b) override;
 
 private:

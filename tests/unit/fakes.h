@@ -53,14 +53,20 @@ struct FakePlatform : Platform {
         return full ? std::wstring(path) : cwd + L"\\" + std::wstring(path);
     }
     bool isFile(std::wstring_view path) override { return files.count(path) > 0; }
+    std::map<std::wstring, std::wstring, std::less<>> spelled;  // path -> its name on disk, where it differs
+    std::wstring nameOnDisk(std::wstring_view path) override {
+        const auto found = spelled.find(path);
+        return found != spelled.end() ? found->second : std::wstring(path.substr(path.find_last_of(L'\\') + 1));
+    }
     // A directory is a key of the tree or one it lists under its parent; hidden where `hidden` names it.
     std::set<std::wstring, std::less<>> hidden;
-    Listing listingOf(std::wstring_view path) override {
-        const std::size_t separator = path.find_last_of(L'\\');
+    Listing listingOf(std::wstring_view given) override {
+        const std::size_t separator = given.find_last_of(L'\\');
+        const std::wstring path = std::wstring(given.substr(0, separator + 1)) + nameOnDisk(given);
         std::wstring parent(path.substr(0, separator));
         if (parent.size() == 2) parent += L'\\';  // a drive root
         const auto found = tree.find(parent);
-        const bool listed = tree.count(std::wstring(path)) ||
+        const bool listed = tree.count(path) ||
                             (found != tree.end() && std::count(found->second.begin(), found->second.end(),
                                                                std::wstring(path.substr(separator + 1))));
         return !listed ? Listing::none : hidden.count(path) ? Listing::hidden : Listing::shown;

@@ -145,6 +145,8 @@ TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
          {L"Game Data", L"Zed"}},
         {[&] { for (wchar_t c = L'a'; c <= L'z'; ++c) work.push_back(std::wstring(1, c)); },  // a burst
          {{L"z", L"y", L"b", L"a", L"c"}}, {L"Game Data", L"Zed", L"a", L"b", L"c", L"y", L"z"}},
+        {[&] { work.push_back(L"Long"), platform.spelled[L"C:\\Work\\LONG~1"] = L"Long"; }, {{L"LONG~1"}},  // short name
+         {L"Game Data", L"Long", L"Zed", L"a", L"b", L"c", L"y", L"z"}},
         {[&] { work = {L"Late", L"Zed"}; }, {{}, true}, {L"Late", L"Zed"}},  // lost: read again
         {[&] { platform.tree.erase(L"C:\\Work"), platform.tree[L"C:\\"] = {}; }, {{L"Late"}}, {L"Late", L"Zed"}},  // gone
         {[] {}, {{}, true}, {L"Late", L"Zed"}},
