@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -55,6 +56,14 @@ inline std::vector<std::wstring> subdirectoryNames(const std::wstring& directory
             names.emplace_back(name);
     } while (FindNextFileW(search.get(), &found));
     return names;
+}
+
+// What any program must do at least to show a directory's subdirectories in order: how many.
+inline std::size_t bareListing(const std::wstring& directory) {
+    std::vector<std::wstring> names = subdirectoryNames(directory);
+    std::sort(names.begin(), names.end(),
+              [](const std::wstring& a, const std::wstring& b) { return StrCmpLogicalW(a.c_str(), b.c_str()) < 0; });
+    return names.size();
 }
 
 struct Figures {

@@ -5,7 +5,6 @@
 // as another program would, and a third asks the window for answers every 10 ms.
 //     burst_bench RUNS DIRECTORY BURST
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -17,19 +16,8 @@
 #include "app/main_window.h"
 #include "bench.h"
 
-namespace {
-
 using namespace kavren;
 using namespace kavren::bench;
-
-std::size_t bareListing(const std::wstring& directory) {
-    std::vector<std::wstring> names = subdirectoryNames(directory);
-    std::sort(names.begin(), names.end(),
-              [](const std::wstring& a, const std::wstring& b) { return StrCmpLogicalW(a.c_str(), b.c_str()) < 0; });
-    return names.size();
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const int runs = argc == 4 ? _wtoi(argv[1]) : 0, burst = argc == 4 ? _wtoi(argv[3]) : 0;

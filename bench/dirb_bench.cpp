@@ -3,7 +3,6 @@
 // one after the other, run by run. The window is the real one, in-process.
 //     dirb_bench RUNS DIRECTORY
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,14 +18,6 @@ namespace {
 
 using namespace kavren;
 using namespace kavren::bench;
-
-// What any program must do at least to show the directory's subdirectories in order.
-std::size_t bareListing(const std::wstring& directory) {
-    std::vector<std::wstring> names = subdirectoryNames(directory);
-    std::sort(names.begin(), names.end(),
-              [](const std::wstring& a, const std::wstring& b) { return StrCmpLogicalW(a.c_str(), b.c_str()) < 0; });
-    return names.size();
-}
 
 std::optional<std::size_t> indexOf(const DirectoryList& list, std::wstring_view path) {
     for (std::size_t i = 0; i < list.entries().size(); ++i)
