@@ -286,7 +286,7 @@ TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     pumpUntil([] { return false; }, 300);
     EXPECT_EQ(listed(), chain);
     EXPECT_TRUE(boxes.empty());
-    post(dirb, WM_KEYDOWN, VK_F5);
+    post(control(Control::txtpath), WM_KEYDOWN, VK_F5);  // wherever the focus is
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"a dir").wstring() + L" cannot be read.\r\n", 0), 0u);
     EXPECT_EQ(boxes[0].title + L" " + std::to_wstring(boxes[0].buttons.size()), L"KAVREN tool UI 1");
