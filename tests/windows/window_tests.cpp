@@ -129,6 +129,7 @@ TEST_F(Form1Window, FrameCaptionsFontsAndPlacesFollowTheDpiEvenWhileMinimised) {
         if (minimised) ShowWindow(form, SW_RESTORE);
         GetClientRect(form, &rect);
         EXPECT_EQ(corners(rect), corners(client));
+        EXPECT_GE(SendMessageW(control(Control::dirb), LB_GETITEMHEIGHT, 0, 0), MulDiv(14, dpi, 96)) << "rows too low";
         // "Path:" reaches into the path box, beneath it: the box's top lines look like its bottom ones.
         const RECT box = rectOf(control(Control::txtpath));
         const int reach = rectOf(control(Control::Label2)).bottom - box.top;
