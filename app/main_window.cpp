@@ -65,7 +65,6 @@ bool MainWindow::create(HINSTANCE instance, int showCommand, std::wstring_view s
     if (!form_.Form_Load()) return false;
     platform_.setOwner(hwnd_);
     ShowWindow(hwnd_, showCommand);
-    SetFocus(control(Control::dirb));
     // Shown first, so that a folder that cannot be read is reported over the window. The
     // controls take the folder before they are first painted.
     form_.openStartFolder(startFolder);

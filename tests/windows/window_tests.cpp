@@ -290,6 +290,7 @@ TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     post(control(Control::txtpath), WM_KEYDOWN, VK_F5);  // wherever the focus is
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"a dir").wstring() + L" cannot be read.\r\n", 0), 0u);
+    EXPECT_NE(boxes[0].text.back(), L'\n') << "the system's text ends the box";
     EXPECT_EQ(boxes[0].title + L" " + std::to_wstring(boxes[0].buttons.size()), L"KAVREN tool UI 1");
 }
 
