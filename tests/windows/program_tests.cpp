@@ -163,6 +163,13 @@ TEST(Program, UnpackRunsTheToolThroughTheSystemCmdInAConsoleThatStaysOpen) {
     EXPECT_FALSE(IsIconic(console) || IsZoomed(console)) << "the console is not at its normal size";
     EXPECT_EQ(GetForegroundWindow(), console) << "the console did not take the focus";
     EXPECT_FALSE(waitFor([&] { return !IsWindow(console); }, 2000)) << "the console closed with the tool";
+    // Closed, the program ends, and leaves the console open.
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    DWORD status = STILL_ACTIVE;
+    WaitForSingleObject(program.process.hProcess, 10000);
+    GetExitCodeProcess(program.process.hProcess, &status);
+    EXPECT_EQ(status, 0u);
+    EXPECT_TRUE(IsWindow(console));
 }
 
 }  // namespace
