@@ -150,11 +150,6 @@ protected:
         post(window.hwnd(), WM_DROPFILES, reinterpret_cast<WPARAM>(memory));
         EXPECT_EQ(GlobalSize(memory), 0u) << "the drop was not ended";
     }
-    void pickDrive(const wchar_t* drive) {
-        SendMessageW(control(Control::drvb), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(drive));
-        SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control(Control::drvb)), CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(control(Control::drvb)));
-    }
 
     const fs::path work = fs::temp_directory_path() / L"kavren window test";
     std::vector<std::wstring> chain{work.root_name().wstring() + L"\\"};  // as the directory list shows it

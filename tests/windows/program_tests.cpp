@@ -50,6 +50,13 @@ struct Program {
         }
         return nullptr;
     }
+    // Once it has ended (STILL_ACTIVE if it does not within 10 s).
+    DWORD exitStatus() const {
+        DWORD status = STILL_ACTIVE;
+        WaitForSingleObject(process.hProcess, 10000);
+        GetExitCodeProcess(process.hProcess, &status);
+        return status;
+    }
     HWND await(const wchar_t* className) const {
         waitFor([&] { return shown(className) != nullptr; });
         return shown(className);
@@ -75,10 +82,7 @@ TEST(Program, WithoutAReadableToolItSaysSoOnceAndEndsWithStatus2) {
         EXPECT_STREQ(title, L"Orz Info");
         EXPECT_EQ(program.shown(kavren::kWindowClass), nullptr) << "the window showed";
         PostMessageW(box, WM_COMMAND, IDOK, 0);
-        DWORD status = STILL_ACTIVE;
-        WaitForSingleObject(program.process.hProcess, 10000);
-        GetExitCodeProcess(program.process.hProcess, &status);
-        EXPECT_EQ(status, 2u);
+        EXPECT_EQ(program.exitStatus(), 2u);
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     }
     // At a drive root (of the test prefix's own C:) the program finds the tool there, as
@@ -165,10 +169,7 @@ TEST(Program, UnpackRunsTheToolThroughTheSystemCmdInAConsoleThatStaysOpen) {
     EXPECT_FALSE(waitFor([&] { return !IsWindow(console); }, 2000)) << "the console closed with the tool";
     // Closed, the program ends, and leaves the console open.
     PostMessageW(form, WM_CLOSE, 0, 0);
-    DWORD status = STILL_ACTIVE;
-    WaitForSingleObject(program.process.hProcess, 10000);
-    GetExitCodeProcess(program.process.hProcess, &status);
-    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(program.exitStatus(), 0u);
     EXPECT_TRUE(IsWindow(console));
 }
 
