@@ -60,7 +60,12 @@ std::wstring systemMessage(DWORD error) {
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
         error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::unique_ptr<wchar_t, decltype(&LocalFree)> owned(text, &LocalFree);
-    if (length == 0) return L"Error " + std::to_wstring(error) + L".";
+    if (length == 0) {
+        // By hand: std::to_wstring would bring the C library's whole printf into the program.
+        std::wstring number;
+        do number.insert(number.begin(), static_cast<wchar_t>(L'0' + error % 10)); while (error /= 10);
+        return L"Error " + number + L".";
+    }
     std::wstring message(text, length);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
         message.pop_back();

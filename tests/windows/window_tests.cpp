@@ -63,6 +63,12 @@ std::vector<std::uint32_t> drawnRow(const kavren::DirectoryEntry& entry, UINT dp
     return drawn;
 }
 
+// What a box says of an error that the system has no text for.
+TEST(SystemMessage, ACodeWithoutTextIsNamedByItsNumber) {
+    EXPECT_EQ(kavren::systemMessage(0x2000F00D), L"Error 536932365.");
+    EXPECT_EQ(kavren::systemMessage(0x20000000), L"Error 536870912.");
+}
+
 // At each scale Windows offers (100 to 200 %), the open folder, the widest glyph, grows by the
 // scale's own factor, and the name begins to the right of all of it, 3 pixels (at 100 %) or more away.
 TEST(DirectoryItem, TheNameBeginsAfterTheWholeGlyphAtEveryScale) {
