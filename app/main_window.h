@@ -35,8 +35,8 @@ public:
     const DirectoryWatch& watch() const { return watch_; }
 
     // The loop (message_loop.cpp). Waits up to `timeout` ms for messages or a change in the shown
-    // directory and handles what came; false at WM_QUIT. The watch starts at the first call, once
-    // the window is shown.
+    // directory and handles what came; false at WM_QUIT. The watch starts at the end of the first
+    // call, once what showing the window queued is handled.
     bool handleEvents(DWORD timeout);
     // The message loop, until WM_QUIT; its exit code.
     int runMessageLoop();

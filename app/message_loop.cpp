@@ -22,8 +22,6 @@ void MainWindow::followShownDirectory() {
 }
 
 bool MainWindow::handleEvents(DWORD timeout) {
-    following_ = true;
-    followShownDirectory();
     HANDLE changed = watch_.event();
     const DWORD woke = MsgWaitForMultipleObjectsEx(changed ? 1 : 0, &changed, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (changed && woke == WAIT_OBJECT_0) {
@@ -37,6 +35,8 @@ bool MainWindow::handleEvents(DWORD timeout) {
         }
         dispatch(message);
     }
+    // The first time, once what showing the window queued is handled: start-up does not wait for the watch.
+    following_ = true;
     followShownDirectory();
     return true;
 }
