@@ -65,7 +65,6 @@ std::vector<std::uint32_t> drawnRow(const kavren::DirectoryEntry& entry, UINT dp
 
 // What a box says of an error that the system has no text for.
 TEST(SystemMessage, ACodeWithoutTextIsNamedByItsNumber) {
-    EXPECT_EQ(kavren::systemMessage(0x2000F00D), L"Error 536932365.");
     EXPECT_EQ(kavren::systemMessage(0x20000000), L"Error 536870912.");
 }
 
@@ -371,7 +370,6 @@ TEST_F(Form1Window, CommandsAskFirstHideKeepsTheFormAndHoursOfUseHoldNothingMore
     // per row, font or console shows five times over, beyond what a system cache may keep.
     EXPECT_GE(freeAfter + 2, freeBefore) << freeBefore << " free GDI slots before, " << freeAfter << " after";
     EXPECT_LE(handlesAfter, handlesBefore + 2) << handlesBefore << " kernel handles before, " << handlesAfter << " after";
-    EXPECT_EQ(text(Control::txtpath), work.wstring());
 
     // cmd /K " "<dir>\KavRenTool.exe" u "<path>" " of 32,767 characters, one more than Windows starts;
     // Wine would cut it and run what is left. Answered No, nothing starts and nothing is said.
