@@ -76,11 +76,15 @@ void DirectoryList::setPath(std::wstring_view requested) {
     entries_ = std::move(entries);
 }
 
+std::wstring DirectoryList::childPath(std::wstring_view name) const {
+    std::wstring path = path_;
+    if (!isSeparator(path.back())) path += L'\\';  // a root has its separator
+    return path.append(name);
+}
+
 DirectoryEntry DirectoryList::childEntry(std::wstring name) const {
-    std::wstring childPath = path_;
-    if (!isSeparator(childPath.back())) childPath += L'\\';  // a root has its separator
-    childPath += name;
-    return {std::move(name), std::move(childPath), static_cast<int>(chainLength_), false};
+    std::wstring path = childPath(name);
+    return {std::move(name), std::move(path), static_cast<int>(chainLength_), false};
 }
 
 std::size_t DirectoryList::childPlace(std::wstring_view name) const {
@@ -94,7 +98,7 @@ std::size_t DirectoryList::childPlace(std::wstring_view name) const {
 
 void DirectoryList::follow(std::wstring_view reported, std::vector<ListEdit>& edits) {
     if (reported.empty() || reported.find_first_of(L"\\/") != std::wstring_view::npos) return;
-    const std::wstring path = childEntry(std::wstring(reported)).path;
+    const std::wstring path = childPath(reported);
     const bool shown = platform_.listingOf(path) == Listing::shown;
     const std::wstring name = shown ? platform_.nameOnDisk(path) : std::wstring(reported);
     const std::size_t place = childPlace(name);
@@ -112,28 +116,26 @@ void DirectoryList::follow(std::wstring_view reported, std::vector<ListEdit>& ed
 std::vector<ListEdit> DirectoryList::reread() {
     const std::vector<std::wstring> now = platform_.subdirectories(path_);
     std::vector<ListEdit> edits;
-    // Both in display order: walk them side by side.
-    std::size_t place = chainLength_;
+    // Both in display order: walk them side by side into a new list, so that a change of many
+    // entries costs no more than reading them. An edit's index is where the list stands by then.
+    std::vector<DirectoryEntry> merged(entries_.begin(), entries_.begin() + static_cast<std::ptrdiff_t>(chainLength_));
+    merged.reserve(chainLength_ + now.size());
+    auto old = entries_.begin() + static_cast<std::ptrdiff_t>(chainLength_);
+    const auto gone = [&](const std::wstring& name) {  // before `name`, or `name` in another case
+        const int order = platform_.compareNames(old->name, name);
+        return order < 0 || (order == 0 && old->name != name);
+    };
     for (const std::wstring& name : now) {
-        while (place < entries_.size() && platform_.compareNames(entries_[place].name, name) < 0) {
-            edits.push_back({false, place, entries_[place].name});
-            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
-        }
-        if (place < entries_.size() && entries_[place].name == name) {
-            ++place;
+        for (; old != entries_.end() && gone(name); ++old) edits.push_back({false, merged.size(), old->name});
+        if (old != entries_.end() && old->name == name) {
+            merged.push_back(std::move(*old++));
             continue;
         }
-        if (place < entries_.size() && platform_.compareNames(entries_[place].name, name) == 0) {
-            edits.push_back({false, place, entries_[place].name});
-            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
-        }
-        edits.push_back({true, place, name});
-        entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(place++), childEntry(name));
+        edits.push_back({true, merged.size(), name});
+        merged.push_back(childEntry(name));
     }
-    while (entries_.size() > place) {
-        edits.push_back({false, place, entries_[place].name});
-        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
-    }
+    for (; old != entries_.end(); ++old) edits.push_back({false, merged.size(), old->name});
+    entries_ = std::move(merged);
     return edits;
 }
 

@@ -49,6 +49,7 @@ public:
     std::vector<ListEdit> reread();
 
 private:
+    std::wstring childPath(std::wstring_view name) const;
     DirectoryEntry childEntry(std::wstring name) const;
     // Where the child `name` stands among the entries, or would stand.
     std::size_t childPlace(std::wstring_view name) const;
