@@ -11,7 +11,8 @@ namespace kavren {
 // depth's indent and the whole glyph, pen included, at that DPI.
 int directoryNameLeft(int depth, UINT dpi);
 
-// Draws the entry into `row` with the DC's font; `selected` draws it highlighted.
+// Draws the entry into `row` with the DC's font, with the archive's mark on its glyph when its
+// folder holds it; `selected` draws it highlighted.
 void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi);
 
 }  // namespace kavren
