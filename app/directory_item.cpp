@@ -44,18 +44,18 @@ void drawFolder(HDC dc, const GlyphGrid& at, bool open) {
 }
 
 // The archive's mark, over the folder's lower right corner as Explorer draws its overlays: a
-// parcel, a solid square tied crosswise, told apart by its shape. In the text's colours of the
-// row, so that it stands out on the highlight and in any contrast scheme.
+// storage box, its lid set off by a line, a handle on its front; told apart by its shape (not a
+// plus, which would read as "expand"). In the text's colours of the row, so that it stands out on
+// the highlight and in any contrast scheme.
 void drawArchiveMark(HDC dc, const GlyphGrid& at, bool selected) {
     const int pen = penWidth(at.dpi);
-    const RECT parcel{at.x(7), at.y(3), at.x(kGlyphWidth96) + pen, at.y(10) + pen};
-    FillRect(dc, &parcel, GetSysColorBrush(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    HBRUSH string = GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
-    const int middleX = (parcel.left + parcel.right - pen) / 2, middleY = (parcel.top + parcel.bottom - pen) / 2;
-    const RECT across{parcel.left + pen, middleY, parcel.right - pen, middleY + pen};
-    const RECT down{middleX, parcel.top + pen, middleX + pen, parcel.bottom - pen};
-    FillRect(dc, &across, string);
-    FillRect(dc, &down, string);
+    const RECT box{at.x(8), at.y(2), at.x(kGlyphWidth96) + 1, at.y(10) + 1};  // the flap's last pixel, not beyond
+    FillRect(dc, &box, GetSysColorBrush(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    HBRUSH ground = GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    const RECT lid{box.left, at.y(4), box.right, at.y(4) + pen};
+    const RECT handle{at.x(10) + pen, at.y(6), at.x(14) + 1 - pen, at.y(6) + pen};
+    FillRect(dc, &lid, ground);
+    FillRect(dc, &handle, ground);
 }
 
 }  // namespace
