@@ -46,16 +46,14 @@ TEST_F(Form1Window, FoldersHoldingTheArchiveAreMarkedAndTheMarkFollowsTheDisk) {
         {[&] { std::ofstream(work / L"KAV.tmp") << "archive"; }, false},
         {[&] { fs::rename(work / L"KAV.tmp", work / L"KAV.REN"); }, true},
         {[&] { fs::rename(work / L"KAV.REN", work / L"KAV.old"); }, false},
-        {[&] { fs::rename(work / L"KAV.old", work / L"KAV.REN"); }, true},
-        {[&] { fs::remove(work / L"KAV.REN"); }, false},
+        {[&] { fs::rename(work / L"KAV.old", work / L"kav.REN"); }, true},
+        {[&] { fs::remove(work / L"kav.REN"); }, false},
     };
     for (const auto& [change, marks] : changes) {
         change();
-        const ULONGLONG began = GetTickCount64();
         EXPECT_TRUE(pumpUntil([&] { return markedHere() == marks; }, 500)) << "not followed within half a second";
         pumpUntil([] { return false; }, 50);
         EXPECT_EQ(rowOnScreen(dirb, current) != unmarkedRow, marks) << "drawn as marked: " << !marks;
-        EXPECT_LT(GetTickCount64() - began, 1000u);
     }
 }
 
