@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,10 +52,12 @@ inline Box readBox(HWND box) {
 inline std::vector<Box> boxes;  // every message box shown, in order
 inline int answer = IDNO;      // what a Yes/No box is answered
 inline HWND boxComing = nullptr;
+inline std::function<void()> whileBoxOpen = [] {};  // done, once, before the next box is answered
 
 // Read and answered from a timer, which runs in the box's own modal loop once the box is set up.
 inline void CALLBACK readAndAnswer(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
+    std::exchange(whileBoxOpen, [] {})();
     boxes.push_back(readBox(boxComing));
     PostMessageW(boxComing, WM_COMMAND, GetDlgItem(boxComing, IDYES) ? answer : IDOK, 0);
 }

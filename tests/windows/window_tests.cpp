@@ -265,18 +265,23 @@ TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
         {[&] { fs::create_directory(work / L"b5"); }, [&] { children.insert(children.begin() + 1, L"b5"); }},
         {[&] { fs::remove(work / L"c30"); }, [&] { std::erase(children, L"c30"); }},
         {[&] { fs::rename(work / L"c11", work / L"d11"); }, [&] { std::erase(children, L"c11"), children.push_back(L"d11"); }},
-        {[&] {  // a hidden one, then a burst; the hidden one never shows
+        {[&] {  // a hidden one, which never shows; b9 renamed in case only, through another name (Wine's
+                 // MoveFileW from b9 to B9 succeeds and changes nothing)
              fs::create_directory(work / L".new");
              SetFileAttributesW((work / L".new").c_str(), FILE_ATTRIBUTE_HIDDEN);
-             for (int i = 100; i < 400; ++i) fs::create_directory(work / (L"e" + std::to_wstring(i)));
-         }, [&] { for (int i = 100; i < 400; ++i) children.push_back(L"e" + std::to_wstring(i)); }},
+             fs::rename(work / L"b9", work / L"b9~"), fs::rename(work / L"b9~", work / L"B9");
+         }, [&] { *std::find(children.begin(), children.end(), L"b9") = L"B9"; }},
+        {[&] {  // while a box holds the loop, more long names than a read's 64 KB can report: lost, read again
+             whileBoxOpen = [&] { for (int i = 100; i < 400; ++i) fs::create_directory(work / (L"e" + std::to_wstring(i) + std::wstring(150, L'x'))); };
+             SendMessageW(window.hwnd(), WM_COMMAND, kavren::controlId(Control::Command1), 0);  // About: the focus stays
+         }, [&] { for (int i = 100; i < 400; ++i) children.push_back(L"e" + std::to_wstring(i) + std::wstring(150, L'x')); }},
     };
     for (const auto& [change, expected] : changes) {
         change();
         expected();
         std::vector<std::wstring> shown = chain;
         shown.insert(shown.end(), children.begin(), children.end());
-        EXPECT_TRUE(pumpUntil([&] { return listed() == shown; })) << "the list did not follow";
+        EXPECT_TRUE(pumpUntil([&] { return listed() == shown; })) << "the list did not follow: " << listed().size() << " of " << shown.size();
         EXPECT_EQ(text(Control::txtpath), L"typed");
         EXPECT_EQ(highlighted(), L"c25");
         EXPECT_EQ(listed()[static_cast<std::size_t>(SendMessageW(dirb, LB_GETTOPINDEX, 0, 0))], L"c20") << "the top moved";
@@ -300,20 +305,22 @@ TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&volume));
     EXPECT_EQ(SendMessageW(control(Control::drvb), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(L"Q:")), CB_ERR);
 
-    // The shown directory renamed, and changed: the list keeps what it shows, until F5 says what happened.
+    // The watch goes with the list. The shown directory renamed, and changed: the list keeps what it
+    // shows, until F5 says what happened.
     SendMessageW(dirb, LB_SETTOPINDEX, 0, 0);
     clickEntry(L"a dir", true);
-    chain.push_back(L"a dir");
+    chain.insert(chain.end(), {L"a dir", L"made there"});
+    fs::create_directory(work / L"a dir" / L"made there");
+    EXPECT_TRUE(pumpUntil([&] { return listed() == chain; })) << "the watch did not go with the list";
     fs::rename(work / L"a dir", work / L"b dir");  // Wine removes a watched directory only once it is let go
     fs::create_directory(work / L"b dir" / L"new");
     pumpUntil([] { return false; }, 300);
     EXPECT_EQ(listed(), chain);
-    EXPECT_TRUE(boxes.empty());
     post(control(Control::txtpath), WM_KEYDOWN, VK_F5);  // wherever the focus is
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text.rfind(L"The directory " + (work / L"a dir").wstring() + L" cannot be read.\r\n", 0), 0u);
-    EXPECT_NE(boxes[0].text.back(), L'\n') << "the system's text ends the box";
-    EXPECT_EQ(boxes[0].title + L" " + std::to_wstring(boxes[0].buttons.size()), L"KAVREN tool UI 1");
+    ASSERT_EQ(boxes.size(), 2u) << "About, which held the loop, then F5's box only";
+    EXPECT_EQ(boxes[1].text.rfind(L"The directory " + (work / L"a dir").wstring() + L" cannot be read.\r\n", 0), 0u);
+    EXPECT_NE(boxes[1].text.back(), L'\n') << "the system's text ends the box";
+    EXPECT_EQ(boxes[1].title + L" " + std::to_wstring(boxes[1].buttons.size()), L"KAVREN tool UI 1");
 }
 
 // The window takes drops anywhere: the system hands a drop on a child to the first ancestor with this style.
