@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "app/script_text.h"
 #include "platform/late_bound.h"
 
 namespace kavren {
@@ -147,6 +148,29 @@ void FormLayout::keepLabelBeneathBoxes(HWND label, HDC dc) const {
         ExcludeClipRect(dc, shared.left - labelRect.left, shared.top - labelRect.top, shared.right - labelRect.left,
                         shared.bottom - labelRect.top);
     }
+}
+
+void FormLayout::fitFontToText(Control which, ScriptFonts& fonts) {
+    HWND box = control(which);
+    std::wstring text, item;
+    if (which == Control::drvb) {
+        for (LRESULT i = 0, count = SendMessageW(box, CB_GETCOUNT, 0, 0); i < count; ++i) {
+            item.resize(static_cast<std::size_t>(SendMessageW(box, CB_GETLBTEXTLEN, i, 0)) + 1);
+            item.resize(static_cast<std::size_t>(SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+            text += item;
+        }
+    } else {
+        text.resize(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1);
+        text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
+    }
+    HDC dc = GetDC(box);
+    const HGDIOBJ old = SelectObject(dc, fontFor(specOf(which)));
+    const HFONT wanted = fonts.fontShowing(dc, text);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    if (reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)) == wanted) return;
+    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), TRUE);
+    if (which == Control::drvb) fitDriveListHeight();
 }
 
 int FormLayout::directoryItemHeight() {

@@ -13,6 +13,8 @@
 
 namespace kavren {
 
+class ScriptFonts;
+
 struct FontDeleter {
     void operator()(HFONT font) const { DeleteObject(font); }
 };
@@ -39,6 +41,10 @@ public:
     void changeDpi(UINT dpi, const RECT& suggested);
     // The window came back from being minimised.
     void restored();
+
+    // The path box or the drive list takes a face that has every character it shows: Lucida Console
+    // whenever that has them, else the one that `fonts` finds.
+    void fitFontToText(Control which, ScriptFonts& fonts);
 
     // The height of one directory list row.
     int directoryItemHeight();

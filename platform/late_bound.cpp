@@ -56,6 +56,14 @@ ComApartment::ComApartment() : ole32_(loadSystemModule(L"ole32.dll")) {
     if (SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) uninitialize_ = uninitialize;
 }
 
+void* ComApartment::create(const CLSID& object, const IID& which) const {
+    using Create = HRESULT(WINAPI*)(const CLSID&, IUnknown*, DWORD, const IID&, void**);
+    const auto createInstance = ole32_ ? procedure<Create>(ole32_.get(), "CoCreateInstance") : nullptr;
+    void* created = nullptr;  // and left null by a failing call
+    if (createInstance) createInstance(object, nullptr, CLSCTX_INPROC_SERVER, which, &created);
+    return created;
+}
+
 ComApartment::~ComApartment() {
     if (uninitialize_) uninitialize_();
 }

@@ -35,6 +35,9 @@ public:
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
 
+    // A new object of a class the system registers, by one of its interfaces; null where it cannot be had.
+    void* create(const CLSID& object, const IID& which) const;
+
 private:
     UniqueModule ole32_;
     void(WINAPI* uninitialize_)() = nullptr;
