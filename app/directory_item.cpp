@@ -15,26 +15,47 @@ int glyphLeft(int depth, UINT dpi) { return scaled(2 + 8 * depth, dpi); }
 constexpr int kGlyphWidth96 = 16;
 constexpr int kGap96 = 3;
 
+// The glyph's grid: 96-DPI pixels from its top left corner, vertically centred in the row.
+struct GlyphGrid {
+    int left, top;
+    UINT dpi;
+    GlyphGrid(int glyphLeft, const RECT& row, UINT dpi)
+        : left(glyphLeft), top(row.top + (row.bottom - row.top - scaled(10, dpi)) / 2), dpi(dpi) {}
+    int x(int pixels96) const { return left + scaled(pixels96, dpi); }
+    int y(int pixels96) const { return top + scaled(pixels96, dpi); }
+};
+
 // A folder drawn from rectangles: open for the chain from the root, closed for children.
-void drawFolder(HDC dc, int left, const RECT& row, bool open, UINT dpi) {
-    const int height = scaled(10, dpi);
-    const int top = row.top + (row.bottom - row.top - height) / 2;
-    const auto x = [&](int pixels96) { return left + scaled(pixels96, dpi); };
-    const auto y = [&](int pixels96) { return top + scaled(pixels96, dpi); };
+void drawFolder(HDC dc, const GlyphGrid& at, bool open) {
     HBRUSH body = CreateSolidBrush(open ? RGB(255, 224, 128) : RGB(240, 200, 80));
-    HPEN edge = CreatePen(PS_SOLID, penWidth(dpi), RGB(150, 110, 20));
+    HPEN edge = CreatePen(PS_SOLID, penWidth(at.dpi), RGB(150, 110, 20));
     HGDIOBJ oldBrush = SelectObject(dc, body);
     HGDIOBJ oldPen = SelectObject(dc, edge);
-    Rectangle(dc, x(0), y(0), x(6), y(3));  // tab
-    Rectangle(dc, x(0), y(2), x(14), y(10));
+    Rectangle(dc, at.x(0), at.y(0), at.x(6), at.y(3));  // tab
+    Rectangle(dc, at.x(0), at.y(2), at.x(14), at.y(10));
     if (open) {
-        const POINT flap[] = {{x(3), y(5)}, {x(kGlyphWidth96), y(5)}, {x(13), y(10)}, {x(0), y(10)}};
+        const POINT flap[] = {{at.x(3), at.y(5)}, {at.x(kGlyphWidth96), at.y(5)}, {at.x(13), at.y(10)}, {at.x(0), at.y(10)}};
         Polygon(dc, flap, 4);
     }
     SelectObject(dc, oldPen);
     SelectObject(dc, oldBrush);
     DeleteObject(edge);
     DeleteObject(body);
+}
+
+// The archive's mark, over the folder's lower right corner as Explorer draws its overlays: a
+// storage box, its lid set off by a line, a handle on its front; told apart by its shape (not a
+// plus, which would read as "expand"). In the text's colours of the row, so that it stands out on
+// the highlight and in any contrast scheme.
+void drawArchiveMark(HDC dc, const GlyphGrid& at, bool selected) {
+    const int pen = penWidth(at.dpi);
+    const RECT box{at.x(8), at.y(2), at.x(kGlyphWidth96) + 1, at.y(10) + 1};  // the flap's last pixel, not beyond
+    FillRect(dc, &box, GetSysColorBrush(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    HBRUSH ground = GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW);
+    const RECT lid{box.left, at.y(4), box.right, at.y(4) + pen};
+    const RECT handle{at.x(10) + pen, at.y(6), at.x(14) + 1 - pen, at.y(6) + pen};
+    FillRect(dc, &lid, ground);
+    FillRect(dc, &handle, ground);
 }
 
 }  // namespace
@@ -47,7 +68,9 @@ int directoryNameLeft(int depth, UINT dpi) {
 void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi,
                        ScriptFonts& fonts) {
     FillRect(dc, &row, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    drawFolder(dc, row.left + glyphLeft(entry.depth, dpi), row, entry.inChain, dpi);
+    const GlyphGrid glyph(row.left + glyphLeft(entry.depth, dpi), row, dpi);
+    drawFolder(dc, glyph, entry.inChain);
+    if (entry.holdsArchive) drawArchiveMark(dc, glyph, selected);
     RECT text = row;
     text.left = row.left + directoryNameLeft(entry.depth, dpi);
     SetBkMode(dc, TRANSPARENT);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <utility>
 
 namespace kavren {
 namespace {
@@ -103,7 +104,7 @@ void DirectoryList::follow(std::wstring_view reported, std::vector<ListEdit>& ed
     const std::wstring name = shown ? platform_.nameOnDisk(path) : std::wstring(reported);
     const std::size_t place = childPlace(name);
     const bool listed = place < entries_.size() && platform_.compareNames(entries_[place].name, name) == 0;
-    if (listed && shown && entries_[place].name == name) return;
+    if (listed && shown && entries_[place].name == name) return lookAgainAt(place);
     if (listed) {  // gone, or renamed in case only
         edits.push_back({false, place, entries_[place].name});
         entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(place));
@@ -138,6 +139,34 @@ std::vector<ListEdit> DirectoryList::reread() {
     entries_ = std::move(merged);
     return edits;
 }
+
+void DirectoryList::drawing(std::size_t index) {
+    if (index < entries_.size() && entries_[index].look == ArchiveLook::notYet) entries_[index].look = ArchiveLook::wanted;
+}
+
+std::optional<std::size_t> DirectoryList::wantedLook(std::size_t first, std::size_t last) const {
+    for (std::size_t i = first; i < std::min(last, entries_.size()); ++i) {
+        if (entries_[i].look == ArchiveLook::wanted) return i;
+    }
+    return std::nullopt;
+}
+
+bool DirectoryList::looked(std::size_t index, bool holds) {
+    DirectoryEntry& entry = entries_[index];
+    entry.look = ArchiveLook::done;
+    return std::exchange(entry.holdsArchive, holds) != holds;
+}
+
+// Until the look is made the entry keeps the mark it has, so that it does not flicker.
+void DirectoryList::lookAgainAt(std::size_t index) {
+    if (entries_[index].look == ArchiveLook::done) entries_[index].look = ArchiveLook::wanted;
+}
+
+void DirectoryList::lookAgain() {
+    for (std::size_t i = 0; i < entries_.size(); ++i) lookAgainAt(i);
+}
+
+void DirectoryList::lookAgainAtCurrent() { lookAgainAt(currentIndex()); }
 
 std::optional<std::size_t> positionAfter(std::size_t position, const std::vector<ListEdit>& edits) {
     for (const ListEdit& edit : edits) {

@@ -12,11 +12,17 @@
 
 namespace kavren {
 
+// Whether an entry's folder has been looked at for the archive: not yet, wanted since it was drawn
+// (or since the disk said it may have changed), or done.
+enum class ArchiveLook { notYet, wanted, done };
+
 struct DirectoryEntry {
     std::wstring name;  // what the list shows: "C:\" for a root, else the directory's name
     std::wstring path;  // full path, without a trailing separator except at a root
     int depth;          // 0 for the root; the current directory's children are one deeper
     bool inChain;       // the root, its descendants down to the current directory
+    bool holdsArchive = false;  // as last looked at; drawn with a mark
+    ArchiveLook look = ArchiveLook::notYet;
 };
 
 // One change of the entries, in the order made: `name` inserted at `index`, or removed from there.
@@ -48,11 +54,22 @@ public:
     // cannot be listed.
     std::vector<ListEdit> reread();
 
+    // The entry is about to be drawn: its folder is to be looked at, unless it was.
+    void drawing(std::size_t index);
+    // The first entry from `first` to before `last` whose look is wanted.
+    std::optional<std::size_t> wantedLook(std::size_t first, std::size_t last) const;
+    // The look at entry `index` found `holds`; whether its mark changed.
+    bool looked(std::size_t index, bool holds);
+    // Every folder looked at is to be looked at again (F5, lost notifications); the current one alone.
+    void lookAgain();
+    void lookAgainAtCurrent();
+
 private:
     std::wstring childPath(std::wstring_view name) const;
     DirectoryEntry childEntry(std::wstring name) const;
     // Where the child `name` stands among the entries, or would stand.
     std::size_t childPlace(std::wstring_view name) const;
+    void lookAgainAt(std::size_t index);
 
     Platform& platform_;
     std::wstring path_;

@@ -88,6 +88,7 @@ void Form1::dirb_DiskChanged(const DirectoryChanges& changes) {
     } catch (const PlatformError&) {
         return;
     }
+    if (changes.lost) dirb_.lookAgain();
     for (const std::wstring& name : changes.names) dirb_.follow(name, edits);
     if (!edits.empty()) view_.updateDirectories(dirb_, edits);
 }
@@ -95,11 +96,24 @@ void Form1::dirb_DiskChanged(const DirectoryChanges& changes) {
 void Form1::dirb_Refresh() {
     try {
         const std::vector<ListEdit> edits = dirb_.reread();
+        dirb_.lookAgain();
         if (!edits.empty()) view_.updateDirectories(dirb_, edits);
     } catch (const PlatformError& error) {
         cannotRead(dirb_.path(), error);
     }
 }
+
+void Form1::dirb_Drawing(std::size_t index) { dirb_.drawing(index); }
+
+bool Form1::dirb_LookOnce(std::size_t first, std::size_t last) {
+    const std::optional<std::size_t> index = dirb_.wantedLook(first, last);
+    if (!index) return false;
+    if (dirb_.looked(*index, platform_.holdsFile(dirb_.entries()[*index].path, kArchiveFileName)))
+        view_.redrawDirectory(*index);
+    return true;
+}
+
+void Form1::dirb_ArchiveChanged() { dirb_.lookAgainAtCurrent(); }
 
 // The selected drive is always the one the directory list shows; a drive that went leaves none selected.
 void Form1::drvb_DrivesChanged() { view_.showDrives(platform_.drives(), driveOf(dirb_.path())); }

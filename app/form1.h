@@ -21,6 +21,9 @@ inline constexpr std::wstring_view kToolMissingText =
 // Exit status after the tool check fails.
 inline constexpr int kExitToolMissing = 2;
 
+// What screen readers say of a directory list entry whose folder holds the archive.
+inline constexpr std::wstring_view kHoldsArchiveDescription = L"Holds KAV.REN";
+
 inline constexpr std::wstring_view kAboutTitle = L"About KAVREN UI";
 extern const std::wstring_view kAboutText;
 
@@ -41,6 +44,8 @@ public:
     // highlighted entry and the one at the top stay where they are, the highlight going back to
     // the current directory when its entry went.
     virtual void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) = 0;
+    // Entry `index` of the directory list is to be drawn again: its mark changed.
+    virtual void redrawDirectory(std::size_t index) = 0;
     virtual void minimise() = 0;
 };
 
@@ -63,6 +68,14 @@ public:
     void dirb_DiskChanged(const DirectoryChanges& changes);
     // F5: the shown directory read again.
     void dirb_Refresh();
+    // Entry `index` of the directory list is about to be drawn.
+    void dirb_Drawing(std::size_t index);
+    // One look, at the first entry from `first` to before `last` (those on screen) that wants one,
+    // whether its folder holds the archive; false when none wants one. A look may wait on a slow
+    // device or share: the message loop makes them one at a time, when no input waits.
+    bool dirb_LookOnce(std::size_t first, std::size_t last);
+    // The archive in the shown directory may have been made, removed or renamed.
+    void dirb_ArchiveChanged();
     // Drives came or went; the drive list follows, keeping its selection.
     void drvb_DrivesChanged();
     // A double-click (or Enter) on entry `index` of the directory list.

@@ -50,6 +50,14 @@ void Win32FormView::updateDirectories(const DirectoryList& list, const std::vect
     updateDirectoryBox(control(Control::dirb), list, edits);
 }
 
+void Win32FormView::redrawDirectory(std::size_t index) {
+    HWND dirb = control(Control::dirb);
+    RECT row;
+    if (SendMessageW(dirb, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row)) != LB_ERR) InvalidateRect(dirb, &row, TRUE);
+    // Screen readers learn the entry's description changed (its child ids count from 1).
+    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, dirb, OBJID_CLIENT, static_cast<LONG>(index + 1));
+}
+
 void Win32FormView::minimise() { ShowWindow(GetParent(control(Control::dirb)), SW_MINIMIZE); }
 
 }  // namespace kavren

@@ -21,6 +21,7 @@ public:
     void selectDrive(std::wstring_view drive) override;
     void showDirectories(const DirectoryList& list) override;
     void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) override;
+    void redrawDirectory(std::size_t index) override;
     void minimise() override;
 
 private:

@@ -100,6 +100,7 @@ void MainWindow::activateDirectoryAtMessagePosition() {
 
 void MainWindow::onDeviceChange(WPARAM change, LPARAM data) {
     watch_.deviceChanged(change, data);
+    archiveWatch_.deviceChanged(change, data);
     // Windows tells every top-level window of a volume that came or went: a stick, a mapped drive.
     const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(data);
     if ((change == DBT_DEVICEARRIVAL || change == DBT_DEVICEREMOVECOMPLETE) && header &&
@@ -107,14 +108,26 @@ void MainWindow::onDeviceChange(WPARAM change, LPARAM data) {
         form_.drvb_DrivesChanged();
 }
 
-// COM waits until the path box is used: most starts never need it.
+// COM waits until it is needed: most starts never need it.
+void MainWindow::startCom() {
+    if (!com_) com_.emplace();
+}
+
 void MainWindow::offerPathSuggestions() {
-    if (com_) return;
-    com_.emplace();
+    if (suggestionsOffered_) return;
+    suggestionsOffered_ = true;
+    startCom();
     // Suggestions only: appending would change the typed path without the user choosing it.
     // Where the system cannot offer them, the box works as before.
     SHAutoComplete(control(Control::txtpath),
                    SHACF_FILESYS_DIRS | SHACF_AUTOSUGGEST_FORCE_ON | SHACF_AUTOAPPEND_FORCE_OFF);
+}
+
+// Screen readers need the descriptions only once some entry has one to give.
+void MainWindow::describeEntries() {
+    if (descriptions_) return;
+    startCom();
+    descriptions_.emplace(control(Control::dirb), form_.dirb());
 }
 
 void MainWindow::onCommand(int id, int code) {
@@ -171,7 +184,11 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     }
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.CtlID == static_cast<UINT>(controlId(Control::dirb))) drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi(), scriptFonts_);
+        if (item.CtlID != static_cast<UINT>(controlId(Control::dirb))) return TRUE;
+        form_.dirb_Drawing(item.itemID);
+        if (item.itemID < form_.dirb().entries().size() && form_.dirb().entries()[item.itemID].holdsArchive)
+            describeEntries();
+        drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi(), scriptFonts_);
         return TRUE;
     }
     case WM_CTLCOLORSTATIC:
@@ -204,6 +221,7 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_NCDESTROY:
         // The children are gone, and the path box's suggestions with them: COM may stop now.
+        descriptions_.reset();
         com_.reset();
         hwnd_ = nullptr;
         break;

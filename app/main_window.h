@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/control_table.h"
+#include "app/entry_descriptions.h"
 #include "app/form1.h"
 #include "app/form_layout.h"
 #include "app/form_view.h"
@@ -36,8 +37,9 @@ public:
     const DirectoryWatch& watch() const { return watch_; }
 
     // The loop (message_loop.cpp). Waits up to `timeout` ms for messages or a change in the shown
-    // directory and handles what came; false at WM_QUIT. The watch starts at the end of the first
-    // call, once what showing the window queued is handled.
+    // directory and handles what came, or, when nothing waits, makes one look that may wait on a
+    // device (lookOnce); false at WM_QUIT. The watches start at the end of the first call, once
+    // what showing the window queued is handled.
     bool handleEvents(DWORD timeout);
     // The message loop, until WM_QUIT; its exit code.
     int runMessageLoop();
@@ -54,8 +56,13 @@ private:
     void activateSelectedDirectory();
     void activateDirectoryAtMessagePosition();
     void offerPathSuggestions();
+    void describeEntries();
+    void startCom();
     void onDeviceChange(WPARAM change, LPARAM data);
     void followShownDirectory();
+    void takeChanges(HANDLE signalled);
+    // One look that may wait on a device or a server; false when none is left to make.
+    bool lookOnce();
 
     Win32Platform& platform_;
     ScriptFonts scriptFonts_;  // before the layout, whose controls may show its fonts
@@ -65,9 +72,14 @@ private:
     HWND hwnd_ = nullptr;
     std::optional<FormLayout> layout_;  // from the window's creation on, when its DPI is known
     HWND focusBeforeDeactivation_ = nullptr;
-    std::optional<ComApartment> com_;  // started when the path box first takes the focus
-    DirectoryWatch watch_;
-    bool following_ = false;  // whether the watch follows the directory list yet
+    std::optional<ComApartment> com_;  // started when first needed: path suggestions, descriptions
+    bool suggestionsOffered_ = false;
+    std::optional<EntryDescriptions> descriptions_;  // from the first folder marked as holding the archive
+    // The folders the list shows, by their names and attributes (hidden or not), and the archive.
+    DirectoryWatch watch_{FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES};
+    DirectoryWatch archiveWatch_{FILE_NOTIFY_CHANGE_FILE_NAME, std::wstring(kArchiveFileName)};
+    bool following_ = false;  // whether the watches follow the directory list yet
+    bool looksWaiting_ = true;  // whether lookOnce may find one to make
     int exitCode_ = 0;
 };
 

@@ -1,6 +1,9 @@
 // Form1's message loop: messages and changes in the shown directory, waited for together on the
-// one thread; the window's own keys (TAB between controls, F5 anywhere).
+// one thread, and in its idle turns the looks that may wait on a device; the window's own keys
+// (TAB between controls, F5 anywhere).
 #include "app/main_window.h"
+
+#include <algorithm>
 
 namespace kavren {
 
@@ -16,17 +19,48 @@ void MainWindow::dispatch(MSG& message) {
     DispatchMessageW(&message);
 }
 
-// Whatever moved the list, the watch goes with it.
+// Whatever moved the list, the watches go with it.
 void MainWindow::followShownDirectory() {
-    if (following_ && hwnd_ && watch_.directory() != form_.dirb().path()) watch_.watch(form_.dirb().path(), hwnd_);
+    if (!following_ || !hwnd_ || watch_.directory() == form_.dirb().path()) return;
+    watch_.watch(form_.dirb().path(), hwnd_);
+    archiveWatch_.watch(form_.dirb().path(), hwnd_);
+}
+
+void MainWindow::takeChanges(HANDLE signalled) {
+    if (signalled == watch_.event()) {
+        const DirectoryChanges changes = watch_.take();
+        if (changes.lost || !changes.names.empty()) form_.dirb_DiskChanged(changes);
+    } else if (signalled == archiveWatch_.event()) {
+        const DirectoryChanges changes = archiveWatch_.take();
+        if (changes.lost || !changes.names.empty()) form_.dirb_ArchiveChanged();
+    }
+}
+
+// The rows on screen, and the one partly shown under them.
+bool MainWindow::lookOnce() {
+    const HWND dirb = control(Control::dirb);
+    RECT client{};
+    GetClientRect(dirb, &client);
+    const auto top = static_cast<std::size_t>(SendMessageW(dirb, LB_GETTOPINDEX, 0, 0));
+    const auto rowHeight = static_cast<std::size_t>(std::max<LRESULT>(1, SendMessageW(dirb, LB_GETITEMHEIGHT, 0, 0)));
+    return form_.dirb_LookOnce(top, top + static_cast<std::size_t>(client.bottom) / rowHeight + 1);
 }
 
 bool MainWindow::handleEvents(DWORD timeout) {
-    HANDLE changed = watch_.event();
-    const DWORD woke = MsgWaitForMultipleObjectsEx(changed ? 1 : 0, &changed, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (changed && woke == WAIT_OBJECT_0) {
-        const DirectoryChanges changes = watch_.take();
-        if (changes.lost || !changes.names.empty()) form_.dirb_DiskChanged(changes);
+    const HANDLE events[] = {watch_.event(), archiveWatch_.event()};
+    HANDLE waited[2];
+    DWORD count = 0;
+    for (HANDLE event : events) {
+        if (event) waited[count++] = event;
+    }
+    // Input first: a look is made only when nothing waits, and one at a time.
+    const DWORD woke = MsgWaitForMultipleObjectsEx(count, waited, looksWaiting_ ? 0 : timeout, QS_ALLINPUT,
+                                                   MWMO_INPUTAVAILABLE);
+    if (woke < WAIT_OBJECT_0 + count) {
+        takeChanges(waited[woke - WAIT_OBJECT_0]);
+    } else if (woke == WAIT_TIMEOUT && looksWaiting_ && hwnd_) {
+        looksWaiting_ = lookOnce();
+        return true;
     }
     for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) {
         if (message.message == WM_QUIT) {
@@ -35,6 +69,8 @@ bool MainWindow::handleEvents(DWORD timeout) {
         }
         dispatch(message);
     }
+    // What came may have drawn rows or changed what they show.
+    looksWaiting_ = true;
     // The first time, once what showing the window queued is handled: start-up does not wait for the watch.
     following_ = true;
     followShownDirectory();

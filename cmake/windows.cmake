@@ -21,9 +21,10 @@ add_library(kavren_win STATIC
     app/form_view.cpp
     app/directory_box.cpp
     app/directory_item.cpp
+    app/entry_descriptions.cpp
     app/script_text.cpp
 )
-target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32)
+target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32 uuid)
 
 add_subdirectory(resources)
 

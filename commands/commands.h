@@ -25,6 +25,8 @@ inline constexpr std::wstring_view kQuote = L"\"";
 inline constexpr std::wstring_view kLineBreak = L"\r\n";
 
 inline constexpr std::wstring_view kToolFileName = L"KavRenTool.exe";
+// The archive the tool packs and unpacks, in the directory the user chooses.
+inline constexpr std::wstring_view kArchiveFileName = L"KAV.REN";
 // The tool lies beside the program: its path is the program directory plus this,
 // joined as they come (a drive root gives a doubled separator, which Windows accepts).
 inline constexpr std::wstring_view kToolPathTail = L"\\KavRenTool.exe";

@@ -6,8 +6,6 @@
 namespace kavren {
 namespace {
 
-// What listings show changes by names (made, removed, renamed) and by attributes (hidden or not).
-constexpr DWORD kWatched = FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_ATTRIBUTES;
 constexpr ULONG_PTR kNotificationsLost = 0x10C;  // STATUS_NOTIFY_ENUM_DIR, as the read's status
 
 }  // namespace
@@ -46,7 +44,7 @@ bool DirectoryWatch::read() {
     overlapped_ = OVERLAPPED{};
     overlapped_.hEvent = event_.get();
     return ReadDirectoryChangesW(handle_.get(), buffer_.data(), static_cast<DWORD>(buffer_.size() * sizeof(DWORD)),
-                                 FALSE, kWatched, nullptr, &overlapped_, nullptr);
+                                 FALSE, filter_, nullptr, &overlapped_, nullptr);
 }
 
 // The read under way writes into this object until it is cancelled and has ended.
@@ -81,7 +79,10 @@ DirectoryChanges DirectoryWatch::take() {
     for (DWORD offset = 0; !changes.lost && bytes > 0;) {
         const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(
             reinterpret_cast<const char*>(buffer_.data()) + offset);
-        changes.names.emplace_back(record->FileName, record->FileNameLength / sizeof(wchar_t));
+        const auto length = static_cast<int>(record->FileNameLength / sizeof(wchar_t));
+        if (onlyName_.empty() || CompareStringOrdinal(record->FileName, length, onlyName_.data(),
+                                                      static_cast<int>(onlyName_.size()), TRUE) == CSTR_EQUAL)
+            changes.names.emplace_back(record->FileName, length);
         if (record->NextEntryOffset == 0) break;
         offset += record->NextEntryOffset;
     }

@@ -16,7 +16,10 @@ namespace kavren {
 
 class DirectoryWatch {
 public:
-    DirectoryWatch() = default;
+    // Changes of what `filter` names (FILE_NOTIFY_CHANGE_...); of the entry called `onlyName` alone
+    // (in any case) when one is given, the others dropped as they are read.
+    explicit DirectoryWatch(DWORD filter, std::wstring onlyName = {})
+        : filter_(filter), onlyName_(std::move(onlyName)) {}
     ~DirectoryWatch() { stop(); }
     DirectoryWatch(const DirectoryWatch&) = delete;
     DirectoryWatch& operator=(const DirectoryWatch&) = delete;
@@ -48,6 +51,8 @@ private:
     void closeHandle();
     void unregister();
 
+    const DWORD filter_;
+    const std::wstring onlyName_;
     std::wstring directory_;
     HWND window_ = nullptr;
     UniqueHandle handle_;

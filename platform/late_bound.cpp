@@ -5,15 +5,15 @@
 #include "platform/win32_platform.h"
 
 namespace kavren {
-namespace {
 
-// Only from the system directory, by its full path: a DLL of the same name beside the program
-// must never load. (Windows 7 without its loader update refuses LOAD_LIBRARY_SEARCH_SYSTEM32.)
-// The altered search path looks for the DLL's own dependencies there too.
+// (Windows 7 without its loader update refuses LOAD_LIBRARY_SEARCH_SYSTEM32.) The altered search
+// path looks for the DLL's own dependencies in the system directory too.
 UniqueModule loadSystemModule(const wchar_t* name) {
     const std::wstring path = systemDirectory() + L'\\' + name;
     return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
+
+namespace {
 
 // A drop's memory is the receiver's to free, whatever happens to the drop. DragFinish frees it;
 // without shell32, GlobalFree does what DragFinish would.
@@ -22,11 +22,6 @@ struct DropEnder {
     void(WINAPI* finish)(HDROP) = nullptr;
     ~DropEnder() { finish ? finish(drop) : static_cast<void>(GlobalFree(drop)); }
 };
-
-template <typename Function>
-Function procedure(HMODULE module, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
 
 }  // namespace
 

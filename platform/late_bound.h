@@ -17,11 +17,21 @@ struct ModuleFreer {
 };
 using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleFreer>;
 
+// A system DLL, only from the system directory, by its full path: a DLL of the same name beside the
+// program must never load. Null when it cannot be loaded.
+UniqueModule loadSystemModule(const wchar_t* name);
+
+// A function of a loaded module; null when it has none of that name.
+template <typename Function>
+Function procedure(HMODULE module, const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 // A function of user32 that older systems lack (per-monitor DPI from Windows 10 1607, the
 // message filter from Windows 7); null there.
 template <typename Function>
 Function user32Function(const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+    return procedure<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 // The full paths a WM_DROPFILES message carries, in the order given. Ends the drop.

@@ -62,6 +62,9 @@ public:
     // The last part of `path` as its directory spells it: the long name, in its own case (the
     // system may report a change by the short name). As given when it cannot be looked at.
     virtual std::wstring nameOnDisk(std::wstring_view path) = 0;
+    // Whether `directory` itself holds a file (not a folder) of that name, in any case, hidden or
+    // not. May wait on a slow device or share; false when it cannot be looked at.
+    virtual bool holdsFile(std::wstring_view directory, std::wstring_view name) = 0;
     // Negative, zero or positive as the name `a` comes before, with or after `b` in display order.
     virtual int compareNames(std::wstring_view a, std::wstring_view b) = 0;
 };

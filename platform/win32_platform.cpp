@@ -199,6 +199,13 @@ std::wstring Win32Platform::nameOnDisk(std::wstring_view path) {
     return std::wstring(path.substr(path.find_last_of(L"\\/") + 1));
 }
 
+// Names on Windows' file systems are found in any case.
+bool Win32Platform::holdsFile(std::wstring_view directory, std::wstring_view name) {
+    std::wstring path(directory);
+    if (path.back() != L'\\') path += L'\\';
+    return isFile(path.append(name));
+}
+
 // Explorer's order, as subdirectories() sorts: numbers by their value, letters without regard to case.
 int Win32Platform::compareNames(std::wstring_view a, std::wstring_view b) {
     return StrCmpLogicalW(std::wstring(a).c_str(), std::wstring(b).c_str());

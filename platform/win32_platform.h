@@ -30,6 +30,7 @@ public:
     std::vector<std::wstring> subdirectories(std::wstring_view directory) override;
     Listing listingOf(std::wstring_view path) override;
     std::wstring nameOnDisk(std::wstring_view path) override;
+    bool holdsFile(std::wstring_view directory, std::wstring_view name) override;
     int compareNames(std::wstring_view a, std::wstring_view b) override;
 
 private:

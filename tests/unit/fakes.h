@@ -77,6 +77,12 @@ struct FakePlatform : Platform {
         return shown;
     }
     int compareNames(std::wstring_view a, std::wstring_view b) override { return a.compare(b); }
+    std::set<std::wstring, std::less<>> archives;  // directories that hold KAV.REN
+    std::vector<std::wstring> looks;               // the directories looked at, in order
+    bool holdsFile(std::wstring_view directory, std::wstring_view name) override {
+        looks.emplace_back(directory);
+        return name == L"KAV.REN" && archives.count(directory);
+    }
 };
 
 struct FakeView : FormView {
@@ -104,6 +110,8 @@ struct FakeView : FormView {
             edit.inserted ? void(shown.insert(shown.begin() + static_cast<std::ptrdiff_t>(edit.index), edit.name))
                           : void(shown.erase(shown.begin() + static_cast<std::ptrdiff_t>(edit.index)));
     }
+    std::vector<std::size_t> redrawn;
+    void redrawDirectory(std::size_t index) override { redrawn.push_back(index); }
     void minimise() override {}
 };
 

@@ -167,5 +167,49 @@ TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     EXPECT_EQ(state(), State(L"typed", L"", {L"C:\\", L"Work", L"Late", L"Zed"}, L"C:\\Work"));
 }
 
+// A folder is looked at for KAV.REN once its entry is drawn, only while it is on screen, once, until
+// the list moves, F5 or the disk says otherwise; a mark stays drawn until the look says it went.
+TEST_F(Form1Test, FoldersHoldingTheArchiveAreMarkedLookedAtOnlyWhenDrawnAndFollowTheDisk) {
+    // C:\, Work (current), Game Data, Other.
+    platform.archives = {L"C:\\", L"C:\\Work\\Game Data"};
+    const auto marks = [&] {
+        std::wstring seen;
+        for (const auto& entry : form.dirb().entries()) seen += entry.holdsArchive ? L'M' : L'.';
+        return seen;
+    };
+    const auto lookAll = [&](std::size_t first, std::size_t last) {
+        for (platform.looks.clear(); form.dirb_LookOnce(first, last);) {}
+        return platform.looks;
+    };
+    EXPECT_EQ(lookAll(0, 4), Texts{}) << "nothing drawn, nothing looked at";
+    for (std::size_t drawn : {0, 2, 3, 2}) form.dirb_Drawing(drawn);
+    EXPECT_EQ(lookAll(1, 3), Texts{L"C:\\Work\\Game Data"}) << "only what is on screen";
+    EXPECT_EQ(lookAll(0, 9), (Texts{L"C:\\", L"C:\\Work\\Other"}));
+    for (std::size_t drawn : {0, 2, 3}) form.dirb_Drawing(drawn);
+    EXPECT_EQ(lookAll(0, 9), Texts{}) << "looked at twice";
+    EXPECT_EQ(marks(), L"M.M.");
+    EXPECT_EQ(view.redrawn, (std::vector<std::size_t>{2, 0}));
+
+    // KAV.REN made in the shown directory, removed from a subdirectory, a folder named so elsewhere.
+    form.dirb_Drawing(1);
+    lookAll(0, 9);
+    platform.archives = {L"C:\\Work"};
+    form.dirb_ArchiveChanged();
+    form.dirb_DiskChanged({{L"Game Data"}});
+    EXPECT_EQ(marks(), L"M.M.") << "a mark went before its look";
+    EXPECT_EQ(lookAll(0, 9), (Texts{L"C:\\Work", L"C:\\Work\\Game Data"}));
+    EXPECT_EQ(marks(), L"MM..") << "the root is not looked at again";
+    form.dirb_Refresh();  // F5: everything drawn is looked at again
+    EXPECT_EQ(lookAll(0, 9).size(), 4u);
+    form.dirb_DiskChanged({{}, true});
+    EXPECT_EQ(lookAll(0, 9).size(), 4u) << "lost notifications";
+
+    form.dirb_Activate(2);  // the list moves: C:\, Work, Game Data
+    EXPECT_EQ(marks(), L"...");
+    form.dirb_Drawing(1);
+    EXPECT_EQ(lookAll(0, 9), Texts{L"C:\\Work"});
+    EXPECT_EQ(marks(), L".M.");
+}
+
 }  // namespace
 }  // namespace kavren

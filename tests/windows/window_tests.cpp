@@ -49,7 +49,8 @@ std::vector<COLORREF> shownRow(HWND form, int y, int left, int right) {
 }
 
 // One directory list row drawn at that DPI, its 32-bit pixels row by row, in the DC's own font.
-std::vector<std::uint32_t> drawnRow(const kavren::DirectoryEntry& entry, UINT dpi, int width, int height) {
+std::vector<std::uint32_t> drawnRow(const kavren::DirectoryEntry& entry, UINT dpi, int width, int height,
+                                    bool selected = false) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
@@ -57,7 +58,7 @@ std::vector<std::uint32_t> drawnRow(const kavren::DirectoryEntry& entry, UINT dp
     const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     SelectObject(dc, bitmap);
     kavren::ScriptFonts fonts;
-    kavren::drawDirectoryItem(dc, RECT{0, 0, width, height}, entry, false, dpi, fonts);
+    kavren::drawDirectoryItem(dc, RECT{0, 0, width, height}, entry, selected, dpi, fonts);
     GdiFlush();
     std::vector<std::uint32_t> drawn(static_cast<std::uint32_t*>(bits), static_cast<std::uint32_t*>(bits) + width * height);
     DeleteDC(dc);
@@ -72,21 +73,38 @@ TEST(SystemMessage, ACodeWithoutTextIsNamedByItsNumber) {
 
 // At each scale Windows offers (100 to 200 %), the open folder, the widest glyph, grows by the
 // scale's own factor, and the name begins to the right of all of it, 3 pixels (at 100 %) or more away.
-TEST(DirectoryItem, TheNameBeginsAfterTheWholeGlyphAtEveryScale) {
+// The archive's mark lies on the glyph, the name where it was, plain and highlighted, and is no speck.
+TEST(DirectoryItem, TheNameBeginsAfterTheWholeGlyphAndTheArchiveMarkLiesOnItAtEveryScale) {
     for (const int dpi : {96, 120, 144, 168, 192}) {
         SCOPED_TRACE(dpi);
         const int width = 300, height = MulDiv(20, dpi, 96);
         const auto glyph = drawnRow({L"", L"C:\\Games", 1, true}, dpi, width, height);
         const auto named = drawnRow({L"Game Data", L"C:\\Games", 1, true}, dpi, width, height);
-        int glyphLeft = width, glyphRight = -1, nameLeft = width;
+        int glyphLeft = width, glyphRight = -1, glyphTop = height, glyphBottom = -1, nameLeft = width;
         for (int i = 0; i < width * height; ++i) {
-            const int x = i % width;
-            if (glyph[i] != glyph.back()) glyphLeft = std::min(glyphLeft, x), glyphRight = std::max(glyphRight, x);
+            const int x = i % width, y = i / width;
+            if (glyph[i] != glyph.back())
+                glyphLeft = std::min(glyphLeft, x), glyphRight = std::max(glyphRight, x),
+                glyphTop = std::min(glyphTop, y), glyphBottom = std::max(glyphBottom, y);
             if (named[i] != glyph[i]) nameLeft = std::min(nameLeft, x);
         }
         EXPECT_NEAR(glyphRight + 1 - glyphLeft, MulDiv(16, dpi, 96) + 1, 2) << "16 pixels at 100 %, and the pen";
         EXPECT_GE(nameLeft - glyphRight, MulDiv(3, dpi, 96)) << "glyph to " << glyphRight << ", name from " << nameLeft;
         EXPECT_LT(nameLeft, width / 2) << "no name drawn";
+        for (const bool selected : {false, true}) {
+            const auto plain = drawnRow({L"Game Data", L"C:\\Games", 1, false}, dpi, width, height, selected);
+            kavren::DirectoryEntry holding{L"Game Data", L"C:\\Games", 1, false};
+            holding.holdsArchive = true;
+            const auto marked = drawnRow(holding, dpi, width, height, selected);
+            int differ = 0, outside = 0;
+            for (int i = 0; i < width * height; ++i) {
+                const int x = i % width, y = i / width;
+                differ += marked[i] != plain[i];
+                outside += marked[i] != plain[i] && (x < glyphLeft || x > glyphRight || y < glyphTop || y > glyphBottom);
+            }
+            EXPECT_EQ(outside, 0) << "pixels of the mark off the glyph, selected " << selected;
+            EXPECT_GE(differ, MulDiv(7, dpi, 96) * MulDiv(7, dpi, 96)) << "selected " << selected;
+        }
     }
 }
 

@@ -1,0 +1,55 @@
+// Screen readers' descriptions of the directory list's entries, through the annotation service.
+#include "app/entry_descriptions.h"
+
+#include "app/form1.h"
+
+namespace kavren {
+
+EntryDescriptions::EntryDescriptions(HWND dirb, const DirectoryList& list)
+    : dirb_(dirb), list_(list), oleaut32_(loadSystemModule(L"oleaut32.dll")) {
+    if (oleaut32_) allocString_ = procedure<BSTR(WINAPI*)(const OLECHAR*)>(oleaut32_.get(), "SysAllocString");
+    const UniqueModule ole32 = loadSystemModule(L"ole32.dll");  // kept loaded by the COM apartment
+    const auto create = ole32 ? procedure<HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**)>(
+                                    ole32.get(), "CoCreateInstance")
+                              : nullptr;
+    if (!allocString_ || !create ||
+        FAILED(create(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
+                      reinterpret_cast<void**>(&services_))))
+        return;
+    // One server for every entry (ANNO_CONTAINER): it is asked with the entry's child id.
+    MSAAPROPID description = PROPID_ACC_DESCRIPTION;
+    services_->SetHwndPropServer(dirb_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &description, 1, this,
+                                 ANNO_CONTAINER);
+}
+
+EntryDescriptions::~EntryDescriptions() {
+    if (!services_) return;
+    MSAAPROPID description = PROPID_ACC_DESCRIPTION;
+    services_->ClearHwndProps(dirb_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &description, 1);
+    services_->Release();
+}
+
+HRESULT EntryDescriptions::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAccPropServer) ? this : nullptr;
+    return *object ? S_OK : E_NOINTERFACE;
+}
+
+HRESULT EntryDescriptions::GetPropValue(const BYTE* identity, DWORD identityLength, MSAAPROPID property,
+                                        VARIANT* value, BOOL* has) {
+    if (!value || !has) return E_POINTER;
+    value->vt = VT_EMPTY;  // VariantInit would bring oleaut32 into start-up
+    *has = FALSE;
+    HWND hwnd = nullptr;
+    DWORD object = 0, child = 0;
+    if (!IsEqualGUID(property, PROPID_ACC_DESCRIPTION) ||
+        FAILED(services_->DecomposeHwndIdentityString(identity, identityLength, &hwnd, &object, &child)) ||
+        hwnd != dirb_ || child == CHILDID_SELF || child > list_.entries().size() || !list_.entries()[child - 1].holdsArchive)
+        return S_OK;  // the system's own description stands
+    value->vt = VT_BSTR;
+    value->bstrVal = allocString_(std::wstring(kHoldsArchiveDescription).c_str());
+    *has = value->bstrVal != nullptr;
+    return S_OK;
+}
+
+}  // namespace kavren

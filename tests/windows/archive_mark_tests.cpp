@@ -1,0 +1,60 @@
+// The archive's mark on the real window: folders that hold KAV.REN, as the disk changes beside it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "form1_window.h"
+
+namespace {
+
+using namespace form1_window;
+
+// One row of the directory list as it is on screen now, without asking it to paint.
+std::vector<COLORREF> rowOnScreen(HWND dirb, std::size_t index) {
+    RECT row{};
+    SendMessageW(dirb, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+    const HDC dc = GetDC(dirb);
+    std::vector<COLORREF> pixels;
+    for (int y = row.top; y < row.bottom; ++y)
+        for (int x = row.left; x < row.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(dirb, dc);
+    return pixels;
+}
+
+// A file named KAV.REN, in any case and hidden or not, marks its folder; a folder of that name does
+// not. The shown directory's own mark follows the file as it is made, renamed and removed.
+TEST_F(Form1Window, FoldersHoldingTheArchiveAreMarkedAndTheMarkFollowsTheDisk) {
+    const auto marked = [&] {
+        std::vector<std::wstring> names;
+        for (const auto& entry : window.form().dirb().entries())
+            if (entry.holdsArchive) names.push_back(entry.name);
+        return names;
+    };
+    std::ofstream(work / L"b9" / L"kav.ren") << "archive";
+    std::ofstream(work / L"a dir" / L"KAV.REN") << "archive";
+    SetFileAttributesW((work / L"a dir" / L"KAV.REN").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    fs::create_directory(work / L"b10" / L"KAV.REN");
+    post(control(Control::dirb), WM_KEYDOWN, VK_F5);
+    EXPECT_TRUE(pumpUntil([&] { return marked() == std::vector<std::wstring>{L"a dir", L"b9"}; }))
+        << marked().size() << " marked";
+
+    const HWND dirb = control(Control::dirb);
+    const std::size_t current = window.form().dirb().currentIndex();
+    const auto unmarkedRow = rowOnScreen(dirb, current);
+    const auto markedHere = [&] { return marked().size() == 3 && marked()[0] == chain.back(); };
+    const std::pair<std::function<void()>, bool> changes[] = {
+        {[&] { std::ofstream(work / L"KAV.tmp") << "archive"; }, false},
+        {[&] { fs::rename(work / L"KAV.tmp", work / L"KAV.REN"); }, true},
+        {[&] { fs::rename(work / L"KAV.REN", work / L"KAV.old"); }, false},
+        {[&] { fs::rename(work / L"KAV.old", work / L"kav.REN"); }, true},
+        {[&] { fs::remove(work / L"kav.REN"); }, false},
+    };
+    for (const auto& [change, marks] : changes) {
+        change();
+        EXPECT_TRUE(pumpUntil([&] { return markedHere() == marks; }, 500)) << "not followed within half a second";
+        pumpUntil([] { return false; }, 50);
+        EXPECT_EQ(rowOnScreen(dirb, current) != unmarkedRow, marks) << "drawn as marked: " << !marks;
+    }
+}
+
+}  // namespace
