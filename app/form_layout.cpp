@@ -150,19 +150,8 @@ void FormLayout::keepLabelBeneathBoxes(HWND label, HDC dc) const {
     }
 }
 
-void FormLayout::fitFontToText(Control which, ScriptFonts& fonts) {
+void FormLayout::fitFontToText(Control which, std::wstring_view text, ScriptFonts& fonts) {
     HWND box = control(which);
-    std::wstring text, item;
-    if (which == Control::drvb) {
-        for (LRESULT i = 0, count = SendMessageW(box, CB_GETCOUNT, 0, 0); i < count; ++i) {
-            item.resize(static_cast<std::size_t>(SendMessageW(box, CB_GETLBTEXTLEN, i, 0)) + 1);
-            item.resize(static_cast<std::size_t>(SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
-            text += item;
-        }
-    } else {
-        text.resize(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1);
-        text.resize(static_cast<std::size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
-    }
     HDC dc = GetDC(box);
     const HGDIOBJ old = SelectObject(dc, fontFor(specOf(which)));
     const HFONT wanted = fonts.fontShowing(dc, text);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -42,9 +43,9 @@ public:
     // The window came back from being minimised.
     void restored();
 
-    // The path box or the drive list takes a face that has every character it shows: Lucida Console
-    // whenever that has them, else the one that `fonts` finds.
-    void fitFontToText(Control which, ScriptFonts& fonts);
+    // The path box or the drive list takes a face that has every character of `text`, what it shows:
+    // Lucida Console whenever that has them, else the one that `fonts` finds.
+    void fitFontToText(Control which, std::wstring_view text, ScriptFonts& fonts);
 
     // The height of one directory list row.
     int directoryItemHeight();

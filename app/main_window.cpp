@@ -145,7 +145,7 @@ void MainWindow::onCommand(int id, int code) {
         if (id == controlId(route.control) && code == route.code) return (form_.*route.handler)();
     }
     if (id == controlId(Control::txtpath) && code == EN_SETFOCUS) return offerPathSuggestions();
-    if (id == controlId(Control::txtpath) && code == EN_CHANGE) return layout_->fitFontToText(Control::txtpath, scriptFonts_);
+    if (id == controlId(Control::txtpath) && code == EN_CHANGE) return layout_->fitFontToText(Control::txtpath, view_.pathText(), scriptFonts_);
     if (id == controlId(Control::dirb) && code == LBN_DBLCLK) return activateDirectoryAtMessagePosition();
     if (id == kRereadCommand) return form_.dirb_Refresh();
     // With no default button, Enter comes as IDOK: it opens the highlighted directory, and nothing else.
@@ -202,7 +202,8 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return TRUE;  // a device may go: the watch has let go of it
     case WM_DPICHANGED:
         layout_->changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-        for (const Control box : {Control::txtpath, Control::drvb}) layout_->fitFontToText(box, scriptFonts_);
+        layout_->fitFontToText(Control::txtpath, view_.pathText(), scriptFonts_);
+        layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
         return 0;
     case WM_SIZE:
         if (wParam == SIZE_RESTORED) layout_->restored();

@@ -52,12 +52,12 @@ void ScriptFonts::drawLine(HDC dc, RECT rect, std::wstring_view text) {
     const UINT align = SetTextAlign(dc, TA_BASELINE | TA_UPDATECP);
     POINT was{};
     MoveToEx(dc, rect.left, rect.top + (rect.bottom - rect.top - metrics.tmHeight) / 2 + metrics.tmAscent, &was);
-    for (const TextRun& run : textRuns(line)) {
+    textRuns(line, [&](const TextRun& run) {
         const std::wstring_view part = text.substr(run.begin, run.end - run.begin);
         if (run.elsewhere) SelectObject(dc, fontShowing(dc, part));
         ExtTextOutW(dc, 0, 0, ETO_CLIPPED, &rect, part.data(), static_cast<UINT>(part.size()), nullptr);
         SelectObject(dc, base);
-    }
+    });
     MoveToEx(dc, was.x, was.y, nullptr);
     SetTextAlign(dc, align);
 }

@@ -22,7 +22,25 @@ struct TextRun {
     bool operator==(const TextRun&) const = default;
 };
 
-// The runs of a line, left to right.
-std::vector<TextRun> textRuns(const std::vector<Character>& line);
+// Hands `drawRun` the runs of a line, left to right.
+template <typename DrawRun>
+void textRuns(const std::vector<Character>& line, DrawRun drawRun) {
+    TextRun run{0, 0, false};
+    bool rightToLeft = false, wasRightToLeft = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        // A right-to-left stretch lasts until the next left-to-right character. Drawn in one call, it
+        // is put in order by the system, with the spaces and digits within it.
+        if (line[i].direction != Direction::none) rightToLeft = line[i].direction == Direction::rightToLeft;
+        const bool elsewhere = rightToLeft || !line[i].inFont;
+        if (i > 0 && (run.elsewhere != elsewhere || wasRightToLeft != rightToLeft)) {
+            drawRun(run);
+            run.begin = i;
+        }
+        run.end = i + 1;
+        run.elsewhere = elsewhere;
+        wasRightToLeft = rightToLeft;
+    }
+    if (run.end > 0) drawRun(run);
+}
 
 }  // namespace kavren

@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include <cwchar>
+
 #include "platform/win32_platform.h"
 
 namespace kavren {
@@ -40,6 +42,19 @@ std::vector<std::wstring> takeDroppedPaths(HDROP drop) {
         queryFile(drop, i, paths[i].data(), length + 1);
     }
     return paths;
+}
+
+std::wstring mappedShare(std::wstring_view drive) {
+    const UniqueModule mpr = loadSystemModule(L"mpr.dll");
+    const auto connection = mpr ? procedure<DWORD(WINAPI*)(const wchar_t*, wchar_t*, DWORD*)>(mpr.get(), "WNetGetConnectionW") : nullptr;
+    const std::wstring local(drive);
+    std::wstring share;
+    DWORD length = 0;
+    if (!connection || connection(local.c_str(), nullptr, &length) != ERROR_MORE_DATA) return share;
+    share.resize(length);
+    if (connection(local.c_str(), share.data(), &length) != NO_ERROR) return {};
+    share.resize(std::wcslen(share.c_str()));
+    return share;
 }
 
 ComApartment::ComApartment() : ole32_(loadSystemModule(L"ole32.dll")) {

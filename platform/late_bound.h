@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -33,6 +34,9 @@ template <typename Function>
 Function user32Function(const char* name) {
     return procedure<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
+
+// The \\server\share that a drive ("Z:") is mapped to, from the system's own record; empty for none.
+std::wstring mappedShare(std::wstring_view drive);
 
 // The full paths a WM_DROPFILES message carries, in the order given. Ends the drop.
 std::vector<std::wstring> takeDroppedPaths(HDROP drop);

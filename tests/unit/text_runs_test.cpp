@@ -11,7 +11,9 @@ std::vector<TextRun> runsOf(std::string_view kinds) {
     for (const char kind : kinds)
         line.push_back({kind == 'a' || kind == ' ' || kind == '1',
                         kind == 'h' ? Direction::rightToLeft : kind == ' ' || kind == '1' ? Direction::none : Direction::leftToRight});
-    return textRuns(line);
+    std::vector<TextRun> runs;
+    textRuns(line, [&](const TextRun& run) { runs.push_back(run); });
+    return runs;
 }
 
 // What the line's font has stays in it; a right-to-left stretch, with the spaces and digits within it,
