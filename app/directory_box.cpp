@@ -38,10 +38,10 @@ void updateDirectoryBox(HWND dirb, const DirectoryList& list, const std::vector<
     InvalidateRect(dirb, nullptr, TRUE);
 }
 
-void drawDirectoryBoxRow(const DRAWITEMSTRUCT& item, const DirectoryList& list, UINT dpi) {
+void drawDirectoryBoxRow(const DRAWITEMSTRUCT& item, const DirectoryList& list, UINT dpi, ScriptFonts& fonts) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     if (item.itemID < list.entries().size())
-        drawDirectoryItem(item.hDC, item.rcItem, list.entries()[item.itemID], selected, dpi);
+        drawDirectoryItem(item.hDC, item.rcItem, list.entries()[item.itemID], selected, dpi, fonts);
     else
         FillRect(item.hDC, &item.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/directory_list.h"
+#include "app/script_text.h"
 
 namespace kavren {
 
@@ -18,7 +19,7 @@ void fillDirectoryBox(HWND dirb, const DirectoryList& list);
 // the top stay where they are (the highlight goes to the current directory if its entry went).
 void updateDirectoryBox(HWND dirb, const DirectoryList& list, const std::vector<ListEdit>& edits);
 // WM_DRAWITEM for a row of the box that shows `list`.
-void drawDirectoryBoxRow(const DRAWITEMSTRUCT& item, const DirectoryList& list, UINT dpi);
+void drawDirectoryBoxRow(const DRAWITEMSTRUCT& item, const DirectoryList& list, UINT dpi, ScriptFonts& fonts);
 // The row under a point on the screen, if any: never the blank area under the last row.
 std::optional<std::size_t> directoryRowAt(HWND dirb, POINT screen);
 

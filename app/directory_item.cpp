@@ -65,7 +65,8 @@ int directoryNameLeft(int depth, UINT dpi) {
     return glyphLeft(depth, dpi) + scaled(kGlyphWidth96, dpi) + penWidth(dpi) + scaled(kGap96, dpi);
 }
 
-void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi) {
+void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi,
+                       ScriptFonts& fonts) {
     FillRect(dc, &row, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const GlyphGrid glyph(row.left + glyphLeft(entry.depth, dpi), row, dpi);
     drawFolder(dc, glyph, entry.inChain);
@@ -74,8 +75,7 @@ void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, boo
     text.left = row.left + directoryNameLeft(entry.depth, dpi);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    DrawTextW(dc, entry.name.c_str(), static_cast<int>(entry.name.size()), &text,
-              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    fonts.drawLine(dc, text, entry.name);
 }
 
 }  // namespace kavren

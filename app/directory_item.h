@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/directory_list.h"
+#include "app/script_text.h"
 
 namespace kavren {
 
@@ -11,8 +12,9 @@ namespace kavren {
 // depth's indent and the whole glyph, pen included, at that DPI.
 int directoryNameLeft(int depth, UINT dpi);
 
-// Draws the entry into `row` with the DC's font, with the archive's mark on its glyph when its
-// folder holds it; `selected` draws it highlighted.
-void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi);
+// Draws the entry into `row` with the DC's font, and with `fonts` for characters it lacks, with the
+// archive's mark on its glyph when its folder holds it; `selected` draws it highlighted.
+void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi,
+                       ScriptFonts& fonts);
 
 }  // namespace kavren

@@ -24,7 +24,8 @@ const std::wstring_view kAboutText =
 bool Form1::Form_Load() {
     try {
         const std::wstring workingDirectory = platform_.workingDirectory();
-        view_.showDrives(platform_.drives(), driveOf(workingDirectory));
+        drives_ = platform_.drives();
+        view_.showDrives(drives_, driveOf(workingDirectory));
         dirb_.setPath(workingDirectory);
         view_.showDirectories(dirb_);
         view_.setPathText(dirb_.path());
@@ -116,7 +117,36 @@ bool Form1::dirb_LookOnce(std::size_t first, std::size_t last) {
 void Form1::dirb_ArchiveChanged() { dirb_.lookAgainAtCurrent(); }
 
 // The selected drive is always the one the directory list shows; a drive that went leaves none selected.
-void Form1::drvb_DrivesChanged() { view_.showDrives(platform_.drives(), driveOf(dirb_.path())); }
+void Form1::drvb_DrivesChanged() {
+    std::vector<std::wstring> entries = platform_.drives();
+    for (std::wstring& entry : entries) {
+        for (const std::wstring& known : drives_) {
+            if (letterOf(known) == entry) entry = known;
+        }
+    }
+    drives_ = std::move(entries);
+    drivesLooked_ = 0;
+    view_.showDrives(drives_, driveOf(dirb_.path()));
+}
+
+std::wstring Form1::drvbText() const {
+    std::wstring text;
+    for (const std::wstring& entry : drives_) text += entry;
+    return text;
+}
+
+// The letter first: the entries stay in letter order, and a typed letter picks its drive.
+bool Form1::drvb_LookOnce() {
+    if (drivesLooked_ >= drives_.size()) return false;
+    std::wstring& entry = drives_[drivesLooked_++];
+    const std::wstring letter = letterOf(entry), label = platform_.driveLabel(letter);
+    const std::wstring looked = label.empty() ? letter : letter + L' ' + label;
+    if (looked != entry) {
+        entry = looked;
+        view_.showDrives(drives_, driveOf(dirb_.path()));
+    }
+    return true;
+}
 
 void Form1::cannotRead(const std::wstring& directory, const PlatformError& error) {
     platform_.showMessage(L"The directory " + directory + L" cannot be read.\r\n" + error.message(), kCaption);

@@ -27,6 +27,9 @@ inline constexpr std::wstring_view kHoldsArchiveDescription = L"Holds KAV.REN";
 inline constexpr std::wstring_view kAboutTitle = L"About KAVREN UI";
 extern const std::wstring_view kAboutText;
 
+// The drive ("C:") that a drive list entry stands for: the entry up to the label after it.
+inline std::wstring letterOf(std::wstring_view entry) { return std::wstring(entry.substr(0, entry.find(L' '))); }
+
 // The controls as the handlers see them.
 class FormView {
 public:
@@ -34,10 +37,12 @@ public:
     virtual std::wstring pathText() = 0;
     virtual void setPathText(std::wstring_view text) = 0;
     virtual bool recursiveChecked() = 0;
+    // The letter ("C:") of the drive selected; empty for none.
     virtual std::wstring selectedDrive() = 0;
-    // Fills the drive list and selects `current`, without raising its Change event.
-    virtual void showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) = 0;
-    // Selects a drive without raising the drive list's Change event.
+    // Fills the drive list with `entries`, each a drive's letter and perhaps its label, and selects
+    // drive `current`, without raising its Change event.
+    virtual void showDrives(const std::vector<std::wstring>& entries, std::wstring_view current) = 0;
+    // Selects a drive by its letter without raising the drive list's Change event.
     virtual void selectDrive(std::wstring_view drive) = 0;
     virtual void showDirectories(const DirectoryList& list) = 0;
     // Makes the directory list what `list` now is by `edits`, made since it was last shown. The
@@ -76,8 +81,12 @@ public:
     bool dirb_LookOnce(std::size_t first, std::size_t last);
     // The archive in the shown directory may have been made, removed or renamed.
     void dirb_ArchiveChanged();
-    // Drives came or went; the drive list follows, keeping its selection.
+    // Drives came or went; the drive list follows, keeping its selection and the labels it knows.
+    // Each drive's label is then looked at again.
     void drvb_DrivesChanged();
+    // One look at a drive's label, which may wait on the device (so never before the window is
+    // shown); its entry shows it after the letter. False when every drive has had its look.
+    bool drvb_LookOnce();
     // A double-click (or Enter) on entry `index` of the directory list.
     void dirb_Activate(std::size_t index);
     // Items dropped on the window, in the order the source gave them.
@@ -88,6 +97,8 @@ public:
     void runcmd(std::wstring_view comm);
 
     const DirectoryList& dirb() const { return dirb_; }
+    // The drive list's entries one after the other: every character it shows.
+    std::wstring drvbText() const;
 
 private:
     void confirmAndRun(const Mode& mode);
@@ -98,6 +109,10 @@ private:
     Platform& platform_;
     FormView& view_;
     DirectoryList dirb_;
+    // The drive list's entries: each drive's letter, then its label where it has one. The first
+    // `drivesLooked_` have had their look since the drives last changed.
+    std::vector<std::wstring> drives_;
+    std::size_t drivesLooked_ = 0;
 };
 
 }  // namespace kavren

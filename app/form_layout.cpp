@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "app/script_text.h"
 #include "platform/late_bound.h"
 
 namespace kavren {
@@ -147,6 +148,18 @@ void FormLayout::keepLabelBeneathBoxes(HWND label, HDC dc) const {
         ExcludeClipRect(dc, shared.left - labelRect.left, shared.top - labelRect.top, shared.right - labelRect.left,
                         shared.bottom - labelRect.top);
     }
+}
+
+void FormLayout::fitFontToText(Control which, std::wstring_view text, ScriptFonts& fonts) {
+    HWND box = control(which);
+    HDC dc = GetDC(box);
+    const HGDIOBJ old = SelectObject(dc, fontFor(specOf(which)));
+    const HFONT wanted = fonts.fontShowing(dc, text);
+    SelectObject(dc, old);
+    ReleaseDC(box, dc);
+    if (reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)) == wanted) return;
+    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(wanted), TRUE);
+    if (which == Control::drvb) fitDriveListHeight();
 }
 
 int FormLayout::directoryItemHeight() {

@@ -6,12 +6,15 @@
 #include <windows.h>
 
 #include <memory>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
 #include "app/control_table.h"
 
 namespace kavren {
+
+class ScriptFonts;
 
 struct FontDeleter {
     void operator()(HFONT font) const { DeleteObject(font); }
@@ -39,6 +42,10 @@ public:
     void changeDpi(UINT dpi, const RECT& suggested);
     // The window came back from being minimised.
     void restored();
+
+    // The path box or the drive list takes a face that has every character of `text`, what it shows:
+    // Lucida Console whenever that has them, else the one that `fonts` finds.
+    void fitFontToText(Control which, std::wstring_view text, ScriptFonts& fonts);
 
     // The height of one directory list row.
     int directoryItemHeight();

@@ -26,21 +26,22 @@ std::wstring Win32FormView::selectedDrive() {
     if (index == CB_ERR) return {};
     std::wstring text(static_cast<std::size_t>(SendMessageW(drvb, CB_GETLBTEXTLEN, index, 0)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(SendMessageW(drvb, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()))));
-    return text;
+    return letterOf(text);
 }
 
-void Win32FormView::showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) {
+void Win32FormView::showDrives(const std::vector<std::wstring>& entries, std::wstring_view current) {
     HWND drvb = control(Control::drvb);
     SendMessageW(drvb, CB_RESETCONTENT, 0, 0);
-    for (const std::wstring& drive : drives) SendMessageW(drvb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.c_str()));
+    for (const std::wstring& entry : entries) SendMessageW(drvb, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
     selectDrive(current);
 }
 
 void Win32FormView::selectDrive(std::wstring_view drive) {
     HWND drvb = control(Control::drvb);
     const std::wstring driveZ(drive);
+    // The entry that begins with the letter: "C:" or "C: System".
     const LRESULT index =
-        SendMessageW(drvb, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(driveZ.c_str()));
+        SendMessageW(drvb, CB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(driveZ.c_str()));
     SendMessageW(drvb, CB_SETCURSEL, index == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(index), 0);
 }
 

@@ -17,7 +17,7 @@ public:
     void setPathText(std::wstring_view text) override;
     bool recursiveChecked() override;
     std::wstring selectedDrive() override;
-    void showDrives(const std::vector<std::wstring>& drives, std::wstring_view current) override;
+    void showDrives(const std::vector<std::wstring>& entries, std::wstring_view current) override;
     void selectDrive(std::wstring_view drive) override;
     void showDirectories(const DirectoryList& list) override;
     void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) override;

@@ -145,6 +145,7 @@ void MainWindow::onCommand(int id, int code) {
         if (id == controlId(route.control) && code == route.code) return (form_.*route.handler)();
     }
     if (id == controlId(Control::txtpath) && code == EN_SETFOCUS) return offerPathSuggestions();
+    if (id == controlId(Control::txtpath) && code == EN_CHANGE) return layout_->fitFontToText(Control::txtpath, view_.pathText(), scriptFonts_);
     if (id == controlId(Control::dirb) && code == LBN_DBLCLK) return activateDirectoryAtMessagePosition();
     if (id == kRereadCommand) return form_.dirb_Refresh();
     // With no default button, Enter comes as IDOK: it opens the highlighted directory, and nothing else.
@@ -187,7 +188,7 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         form_.dirb_Drawing(item.itemID);
         if (item.itemID < form_.dirb().entries().size() && form_.dirb().entries()[item.itemID].holdsArchive)
             describeEntries();
-        drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi());
+        drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi(), scriptFonts_);
         return TRUE;
     }
     case WM_CTLCOLORSTATIC:
@@ -201,6 +202,8 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return TRUE;  // a device may go: the watch has let go of it
     case WM_DPICHANGED:
         layout_->changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        layout_->fitFontToText(Control::txtpath, view_.pathText(), scriptFonts_);
+        layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
         return 0;
     case WM_SIZE:
         if (wParam == SIZE_RESTORED) layout_->restored();

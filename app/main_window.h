@@ -13,6 +13,7 @@
 #include "app/form1.h"
 #include "app/form_layout.h"
 #include "app/form_view.h"
+#include "app/script_text.h"
 #include "platform/directory_watch.h"
 #include "platform/late_bound.h"
 #include "platform/win32_platform.h"
@@ -64,6 +65,7 @@ private:
     bool lookOnce();
 
     Win32Platform& platform_;
+    ScriptFonts scriptFonts_;  // before the layout, whose controls may show its fonts
     ControlWindows controls_{};
     Win32FormView view_{controls_};
     Form1 form_;

@@ -36,14 +36,17 @@ void MainWindow::takeChanges(HANDLE signalled) {
     }
 }
 
-// The rows on screen, and the one partly shown under them.
+// The rows on screen, and the one partly shown under them; then the drives' labels.
 bool MainWindow::lookOnce() {
     const HWND dirb = control(Control::dirb);
     RECT client{};
     GetClientRect(dirb, &client);
     const auto top = static_cast<std::size_t>(SendMessageW(dirb, LB_GETTOPINDEX, 0, 0));
     const auto rowHeight = static_cast<std::size_t>(std::max<LRESULT>(1, SendMessageW(dirb, LB_GETITEMHEIGHT, 0, 0)));
-    return form_.dirb_LookOnce(top, top + static_cast<std::size_t>(client.bottom) / rowHeight + 1);
+    if (form_.dirb_LookOnce(top, top + static_cast<std::size_t>(client.bottom) / rowHeight + 1)) return true;
+    if (!form_.drvb_LookOnce()) return false;
+    layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);  // a label in another script
+    return true;
 }
 
 bool MainWindow::handleEvents(DWORD timeout) {

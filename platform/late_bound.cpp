@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include <cwchar>
+
 #include "platform/win32_platform.h"
 
 namespace kavren {
@@ -42,6 +44,19 @@ std::vector<std::wstring> takeDroppedPaths(HDROP drop) {
     return paths;
 }
 
+std::wstring mappedShare(std::wstring_view drive) {
+    const UniqueModule mpr = loadSystemModule(L"mpr.dll");
+    const auto connection = mpr ? procedure<DWORD(WINAPI*)(const wchar_t*, wchar_t*, DWORD*)>(mpr.get(), "WNetGetConnectionW") : nullptr;
+    const std::wstring local(drive);
+    std::wstring share;
+    DWORD length = 0;
+    if (!connection || connection(local.c_str(), nullptr, &length) != ERROR_MORE_DATA) return share;
+    share.resize(length);
+    if (connection(local.c_str(), share.data(), &length) != NO_ERROR) return {};
+    share.resize(std::wcslen(share.c_str()));
+    return share;
+}
+
 ComApartment::ComApartment() : ole32_(loadSystemModule(L"ole32.dll")) {
     if (!ole32_) return;
     const auto initialize = procedure<HRESULT(WINAPI*)(void*, DWORD)>(ole32_.get(), "CoInitializeEx");
@@ -49,6 +64,14 @@ ComApartment::ComApartment() : ole32_(loadSystemModule(L"ole32.dll")) {
     if (!initialize || !uninitialize) return;
     // S_FALSE (COM was already started on this thread) wants its CoUninitialize too.
     if (SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) uninitialize_ = uninitialize;
+}
+
+void* ComApartment::create(const CLSID& object, const IID& which) const {
+    using Create = HRESULT(WINAPI*)(const CLSID&, IUnknown*, DWORD, const IID&, void**);
+    const auto createInstance = ole32_ ? procedure<Create>(ole32_.get(), "CoCreateInstance") : nullptr;
+    void* created = nullptr;  // and left null by a failing call
+    if (createInstance) createInstance(object, nullptr, CLSCTX_INPROC_SERVER, which, &created);
+    return created;
 }
 
 ComApartment::~ComApartment() {

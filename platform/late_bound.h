@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -34,6 +35,9 @@ Function user32Function(const char* name) {
     return procedure<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
+// The \\server\share that a drive ("Z:") is mapped to, from the system's own record; empty for none.
+std::wstring mappedShare(std::wstring_view drive);
+
 // The full paths a WM_DROPFILES message carries, in the order given. Ends the drop.
 std::vector<std::wstring> takeDroppedPaths(HDROP drop);
 
@@ -44,6 +48,9 @@ public:
     ~ComApartment();
     ComApartment(const ComApartment&) = delete;
     ComApartment& operator=(const ComApartment&) = delete;
+
+    // A new object of a class the system registers, by one of its interfaces; null where it cannot be had.
+    void* create(const CLSID& object, const IID& which) const;
 
 private:
     UniqueModule ole32_;

@@ -48,6 +48,10 @@ public:
 
     // Drives as "C:", in letter order.
     virtual std::vector<std::wstring> drives() = 0;
+    // What tells a drive ("C:") apart, as Windows' own drive lists show it: a mapped drive's share
+    // (\\server\share, from the system's own record), another drive's volume label; empty for none
+    // or when it cannot be read. May wait many seconds on a disc or a lost share.
+    virtual std::wstring driveLabel(std::wstring_view drive) = 0;
     virtual std::wstring workingDirectory() = 0;
     // The full path of `path`: a relative one lies under the working directory, and a drive
     // given as "D:" stands for that drive's current directory (its root where none was set).

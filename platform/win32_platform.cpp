@@ -1,5 +1,7 @@
 #include "platform/win32_platform.h"
 
+#include "platform/late_bound.h"
+
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -136,6 +138,14 @@ std::vector<std::wstring> Win32Platform::drives() {
         if (mask & (1u << letter)) result.push_back(std::wstring{static_cast<wchar_t>(L'A' + letter), L':'});
     }
     return result;
+}
+
+std::wstring Win32Platform::driveLabel(std::wstring_view drive) {
+    const std::wstring root = std::wstring(drive) + L'\\';
+    // A share's own volume label would be a trip to the server.
+    if (GetDriveTypeW(root.c_str()) == DRIVE_REMOTE) return mappedShare(drive);
+    wchar_t label[MAX_PATH + 1] = {};  // the size the documentation asks for: a label, not a path
+    return GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0) ? label : L"";
 }
 
 std::wstring Win32Platform::workingDirectory() {

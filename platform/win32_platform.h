@@ -24,6 +24,7 @@ public:
     void startProcess(std::wstring_view commandLine) override;
     void endProcess(int exitCode) override;
     std::vector<std::wstring> drives() override;
+    std::wstring driveLabel(std::wstring_view drive) override;
     std::wstring workingDirectory() override;
     std::wstring fullPath(std::wstring_view path) override;
     bool isFile(std::wstring_view path) override;

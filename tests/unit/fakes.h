@@ -46,6 +46,12 @@ struct FakePlatform : Platform {
     void endProcess(int exitCode) override { endedWith = exitCode; }
     std::vector<std::wstring> driveLetters{L"C:", L"D:"};
     std::vector<std::wstring> drives() override { return driveLetters; }
+    std::map<std::wstring, std::wstring> labels;  // drive -> its label
+    std::vector<std::wstring> looked;             // drives whose labels were asked for, in order
+    std::wstring driveLabel(std::wstring_view drive) override {
+        looked.emplace_back(drive);
+        return labels.count(looked.back()) ? labels[looked.back()] : L"";
+    }
     std::wstring workingDirectory() override { return cwd.empty() ? throw PlatformError(L"Access is denied.") : cwd; }
     std::wstring fullPath(std::wstring_view path) override {
         if (path.size() == 2) return lookup(driveCurrent, path);
@@ -99,7 +105,8 @@ struct FakeView : FormView {
         selectDrive(current);
     }
     void selectDrive(std::wstring_view selected) override {
-        drive = std::count(drives.begin(), drives.end(), selected) ? selected : L"";
+        drive = std::count_if(drives.begin(), drives.end(), [&](const std::wstring& e) { return letterOf(e) == selected; })
+                    ? selected : L"";
     }
     void showDirectories(const DirectoryList& list) override {
         shown.clear();

@@ -134,6 +134,27 @@ TEST_F(Form1Test, ADropOrStartFolderOpensTheFirstItemOrTheFolderHoldingItAndTheD
 
 // The disk changes under the shown directory C:\\Work; the list follows in display order, and
 // nothing the user chose moves: the path box keeps typed text, and nothing is said.
+// A label may wait on its device: looked at one drive at a time, only when the message loop asks (after
+// the window is shown). The letter stays first, and selects. Known labels stay while drives come and go.
+TEST_F(Form1Test, DriveEntriesGetTheirLabelsOneLookAtATimeAfterTheirLetters) {
+    platform.labels = {{L"C:", L"System"}, {L"D:", L"\\\\server\\share"}};
+    EXPECT_TRUE(platform.looked.empty()) << "a look at start-up";
+    EXPECT_TRUE(form.drvb_LookOnce());
+    EXPECT_EQ(view.drives, (Texts{L"C: System", L"D:"}));
+    EXPECT_EQ(view.drive, L"C:");
+    EXPECT_TRUE(form.drvb_LookOnce());
+    EXPECT_FALSE(form.drvb_LookOnce());
+    EXPECT_EQ(platform.looked, (Texts{L"C:", L"D:"}));
+    platform.driveLetters = {L"C:", L"D:", L"F:"};
+    platform.labels = {{L"D:", L"\\\\server\\share"}, {L"F:", L"STICK"}};
+    form.drvb_DrivesChanged();
+    EXPECT_EQ(view.drives, (Texts{L"C: System", L"D: \\\\server\\share", L"F:"}));
+    while (form.drvb_LookOnce()) {
+    }
+    EXPECT_EQ(view.drives, (Texts{L"C:", L"D: \\\\server\\share", L"F: STICK"}));
+    EXPECT_EQ(view.drive, L"C:");
+}
+
 TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     auto& work = platform.tree[L"C:\\Work"];
     // Each change, what the system reports of it, and the subdirectories shown then.
