@@ -164,7 +164,7 @@ std::wstring drawnTexts(const std::wstring& name) {
 // to a face that has it, in one call, which puts it in order.
 TEST(DirectoryItem, NamesInEveryScriptAreDrawnInRealGlyphsLucidaConsoleKeepingItsOwn) {
     for (const auto& [name, drawn] : {std::pair<std::wstring, std::wstring>{L"Game Data", L"[Game Data]"},
-                                      {L"\u6570\u636e Data", L"{\u6570\u636e}[ Data]"},
+                                      {L"\u6570\u636e Data", L"{\u6570\u636e}[ Data]"}, {L"\u6570", L"{\u6570}"},
                                       {L"\u05e2\u05d1\u05e8\u05d9\u05ea 1", L"{\u05e2\u05d1\u05e8\u05d9\u05ea 1}"},
                                       {L"\u0627\u0644\u0639\u0631\u0628\u064a\u0629", L"{\u0627\u0644\u0639\u0631\u0628\u064a\u0629}"}})
         EXPECT_EQ(drawnTexts(name), drawn);
