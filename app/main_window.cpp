@@ -186,8 +186,6 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item.CtlID != static_cast<UINT>(controlId(Control::dirb))) return TRUE;
         form_.dirb_Drawing(item.itemID);
-        if (item.itemID < form_.dirb().entries().size() && form_.dirb().entries()[item.itemID].holdsArchive)
-            describeEntries();
         drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi(), scriptFonts_);
         return TRUE;
     }

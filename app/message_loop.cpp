@@ -43,7 +43,14 @@ bool MainWindow::lookOnce() {
     GetClientRect(dirb, &client);
     const auto top = static_cast<std::size_t>(SendMessageW(dirb, LB_GETTOPINDEX, 0, 0));
     const auto rowHeight = static_cast<std::size_t>(std::max<LRESULT>(1, SendMessageW(dirb, LB_GETITEMHEIGHT, 0, 0)));
-    if (form_.dirb_LookOnce(top, top + static_cast<std::size_t>(client.bottom) / rowHeight + 1)) return true;
+    const std::size_t last = std::min(top + static_cast<std::size_t>(client.bottom) / rowHeight + 1, form_.dirb().entries().size());
+    if (form_.dirb_LookOnce(top, last)) {
+        // A mark to tell screen readers of: the descriptions start (COM, oleacc) in an idle turn, not
+        // while rows are drawn.
+        for (std::size_t i = top; i < last && !descriptions_; ++i)
+            if (form_.dirb().entries()[i].holdsArchive) describeEntries();
+        return true;
+    }
     if (!form_.drvb_LookOnce()) return false;
     layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);  // a label in another script
     return true;

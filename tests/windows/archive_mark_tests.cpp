@@ -55,6 +55,11 @@ TEST_F(Form1Window, FoldersHoldingTheArchiveAreMarkedAndTheMarkFollowsTheDisk) {
         pumpUntil([] { return false; }, 50);
         EXPECT_EQ(rowOnScreen(dirb, current) != unmarkedRow, marks) << "drawn as marked: " << !marks;
     }
+    // With nothing left to look at the loop waits for the next event: it does not spin.
+    pumpUntil([] { return false; }, 300);
+    const ULONGLONG idleFrom = GetTickCount64();
+    for (int turn = 0; turn < 5; ++turn) window.handleEvents(50);
+    EXPECT_GE(GetTickCount64() - idleFrom, 100u) << "idle turns went on with nothing to look at";
 }
 
 }  // namespace
