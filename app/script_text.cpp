@@ -1,3 +1,4 @@
+// A line drawn in the fonts that have its characters, and the font a one-font control needs.
 #include "app/script_text.h"
 
 #include <mlang.h>
