@@ -5,17 +5,12 @@
 
 namespace kavren {
 
-EntryDescriptions::EntryDescriptions(HWND dirb, const DirectoryList& list)
+EntryDescriptions::EntryDescriptions(HWND dirb, const DirectoryList& list, const ComApartment& com)
     : dirb_(dirb), list_(list), oleaut32_(loadSystemModule(L"oleaut32.dll")) {
     if (oleaut32_) allocString_ = procedure<BSTR(WINAPI*)(const OLECHAR*)>(oleaut32_.get(), "SysAllocString");
-    const UniqueModule ole32 = loadSystemModule(L"ole32.dll");  // kept loaded by the COM apartment
-    const auto create = ole32 ? procedure<HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**)>(
-                                    ole32.get(), "CoCreateInstance")
-                              : nullptr;
-    if (!allocString_ || !create ||
-        FAILED(create(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                      reinterpret_cast<void**>(&services_))))
-        return;
+    if (!allocString_) return;
+    services_ = static_cast<IAccPropServices*>(com.create(CLSID_AccPropServices, IID_IAccPropServices));
+    if (!services_) return;
     // One server for every entry (ANNO_CONTAINER): it is asked with the entry's child id.
     MSAAPROPID description = PROPID_ACC_DESCRIPTION;
     services_->SetHwndPropServer(dirb_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &description, 1, this,

@@ -13,9 +13,9 @@ namespace kavren {
 
 class EntryDescriptions : public IAccPropServer {
 public:
-    // For the list box `dirb` that shows `list`; needs COM started on the thread. Where the system
-    // has no annotation service, screen readers hear the names alone.
-    EntryDescriptions(HWND dirb, const DirectoryList& list);
+    // For the list box `dirb` that shows `list`, through COM started on the thread. Where the
+    // system has no annotation service, screen readers hear the names alone.
+    EntryDescriptions(HWND dirb, const DirectoryList& list, const ComApartment& com);
     ~EntryDescriptions();
     EntryDescriptions(const EntryDescriptions&) = delete;
     EntryDescriptions& operator=(const EntryDescriptions&) = delete;

@@ -127,7 +127,7 @@ void MainWindow::offerPathSuggestions() {
 void MainWindow::describeEntries() {
     if (descriptions_) return;
     startCom();
-    descriptions_.emplace(control(Control::dirb), form_.dirb());
+    descriptions_.emplace(control(Control::dirb), form_.dirb(), *com_);
 }
 
 void MainWindow::onCommand(int id, int code) {
