@@ -65,6 +65,10 @@ int directoryNameLeft(int depth, UINT dpi) {
     return glyphLeft(depth, dpi) + scaled(kGlyphWidth96, dpi) + penWidth(dpi) + scaled(kGap96, dpi);
 }
 
+bool directoryNameFits(HDC dc, const RECT& row, const DirectoryEntry& entry, UINT dpi, ScriptFonts& fonts) {
+    return fonts.lineWidth(dc, entry.name) <= row.right - row.left - directoryNameLeft(entry.depth, dpi);
+}
+
 void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi,
                        ScriptFonts& fonts) {
     FillRect(dc, &row, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));

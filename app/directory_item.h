@@ -17,4 +17,7 @@ int directoryNameLeft(int depth, UINT dpi);
 void drawDirectoryItem(HDC dc, const RECT& row, const DirectoryEntry& entry, bool selected, UINT dpi,
                        ScriptFonts& fonts);
 
+// Whether the entry's name, drawn into `row` with the DC's font, shows whole (not cut short).
+bool directoryNameFits(HDC dc, const RECT& row, const DirectoryEntry& entry, UINT dpi, ScriptFonts& fonts);
+
 }  // namespace kavren

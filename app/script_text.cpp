@@ -63,6 +63,20 @@ void ScriptFonts::drawLine(HDC dc, RECT rect, std::wstring_view text) {
     SetTextAlign(dc, align);
 }
 
+int ScriptFonts::lineWidth(HDC dc, std::wstring_view text) {
+    const HGDIOBJ base = GetCurrentObject(dc, OBJ_FONT);
+    int width = 0;
+    textRuns(characters(dc, text), [&](const TextRun& run) {
+        const std::wstring_view part = text.substr(run.begin, run.end - run.begin);
+        if (run.elsewhere) SelectObject(dc, fontShowing(dc, part));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, part.data(), static_cast<int>(part.size()), &extent);
+        width += extent.cx;
+        SelectObject(dc, base);
+    });
+    return width;
+}
+
 HFONT ScriptFonts::fontShowing(HDC dc, std::wstring_view text) {
     const auto base = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
     const std::size_t lacking = firstLacking(characters(dc, text));

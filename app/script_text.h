@@ -28,6 +28,8 @@ public:
     // The DC's font when it has every character of `text`; else one of its size that has the
     // first it lacks, as the system finds it (kept here for as long as this lives).
     HFONT fontShowing(HDC dc, std::wstring_view text);
+    // The width of `text` drawn whole by drawLine, in the DC's units.
+    int lineWidth(HDC dc, std::wstring_view text);
 
 private:
     HFONT fontFor(HDC dc, HFONT base, wchar_t character);
