@@ -156,6 +156,38 @@ void Form1::dirb_Activate(std::size_t index) {
     if (index < dirb_.entries().size()) openDirectory(dirb_.entries()[index].path);
 }
 
+void Form1::dirb_Type(wchar_t typed, std::uint32_t time) {
+    const std::optional<TypedSearch> search = typeAhead_.typed(typed, time, platform_.typingPause());
+    const std::vector<DirectoryEntry>& entries = dirb_.entries();
+    if (!search || entries.empty()) return;
+    const std::optional<std::size_t> highlighted = view_.highlightedDirectory();
+    const std::size_t from = highlighted ? *highlighted + (search->afterHighlighted ? 1 : 0) : 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::size_t index = (from + i) % entries.size();
+        if (platform_.beginsWith(entries[index].name, search->prefix)) return view_.highlightDirectory(index);
+    }
+}
+
+void Form1::dirb_Up() {
+    if (dirb_.currentIndex() > 0) dirb_Activate(dirb_.currentIndex() - 1);
+}
+
+void Form1::dirb_Choose(std::size_t index, EntryChoice choice) {
+    if (index >= dirb_.entries().size()) return;
+    const std::wstring path = dirb_.entries()[index].path;  // the entry goes once the list moves
+    try {
+        switch (choice) {
+        case EntryChoice::open: openDirectory(path); break;
+        case EntryChoice::openInExplorer: platform_.openInExplorer(path); break;
+        case EntryChoice::copyPath: platform_.copyText(path); break;
+        case EntryChoice::unpack: if (openDirectory(path)) cmdu_Click(); break;
+        case EntryChoice::pack: if (openDirectory(path)) cmdp_Click(); break;
+        }
+    } catch (const PlatformError& error) {
+        platform_.showMessage(error.message(), kCaption);
+    }
+}
+
 void Form1::Form_DragDrop(const std::vector<std::wstring>& paths) {
     if (!paths.empty()) openDirectory(paths.front());
 }
@@ -166,14 +198,16 @@ void Form1::openStartFolder(std::wstring_view argument) {
 
 // A relative path lies under the working directory, and a file stands for the folder that
 // holds it. The drive list follows; a share has no entry there, so it then shows none selected.
-void Form1::openDirectory(std::wstring_view item) {
+bool Form1::openDirectory(std::wstring_view item) {
     std::wstring path(item);  // first: a list entry's path is gone once the list moves
     try {
         path = platform_.fullPath(item);
         setDirbPath(platform_.isFile(path) ? folderHolding(path) : path);
         view_.selectDrive(driveOf(dirb_.path()));
+        return true;
     } catch (const PlatformError& error) {
         cannotRead(path, error);
+        return false;
     }
 }
 

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/directory_list.h"
+#include "app/type_ahead.h"
 #include "commands/commands.h"
 #include "platform/platform.h"
 
@@ -26,6 +29,11 @@ inline constexpr std::wstring_view kHoldsArchiveDescription = L"Holds KAV.REN";
 
 inline constexpr std::wstring_view kAboutTitle = L"About KAVREN UI";
 extern const std::wstring_view kAboutText;
+
+inline constexpr std::wstring_view kUnexpectedError = L"An unexpected error stopped this action.";
+
+// What the directory list's menu offers for an entry.
+enum class EntryChoice { open, openInExplorer, copyPath, unpack, pack };
 
 // The drive ("C:") that a drive list entry stands for: the entry up to the label after it.
 inline std::wstring letterOf(std::wstring_view entry) { return std::wstring(entry.substr(0, entry.find(L' '))); }
@@ -51,6 +59,10 @@ public:
     virtual void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) = 0;
     // Entry `index` of the directory list is to be drawn again: its mark changed.
     virtual void redrawDirectory(std::size_t index) = 0;
+    // The directory list's highlighted entry; none when nothing is highlighted.
+    virtual std::optional<std::size_t> highlightedDirectory() = 0;
+    // Highlights entry `index` and scrolls it into view, as the arrow keys do.
+    virtual void highlightDirectory(std::size_t index) = 0;
     virtual void minimise() = 0;
 };
 
@@ -89,6 +101,16 @@ public:
     bool drvb_LookOnce();
     // A double-click (or Enter) on entry `index` of the directory list.
     void dirb_Activate(std::size_t index);
+    // A character typed in the directory list at `time` (ms, the system's clock): highlights the
+    // first entry that begins with the letters typed in a row (TypeAhead), case ignored. No match:
+    // the highlight stays.
+    void dirb_Type(wchar_t typed, std::uint32_t time);
+    // Backspace, Alt+Up: the parent of the shown directory opens, as a double-click on its entry
+    // would; at a root nothing happens.
+    void dirb_Up();
+    // A choice from the menu of entry `index`. Unpack and Pack make the entry the path as Open
+    // does, then do what their buttons do.
+    void dirb_Choose(std::size_t index, EntryChoice choice);
     // Items dropped on the window, in the order the source gave them.
     void Form_DragDrop(const std::vector<std::wstring>& paths);
     // The folder the program was started with, its first argument; empty for none.
@@ -103,12 +125,14 @@ public:
 private:
     void confirmAndRun(const Mode& mode);
     void setDirbPath(std::wstring_view path);
-    void openDirectory(std::wstring_view item);
+    // Whether the item became the path.
+    bool openDirectory(std::wstring_view item);
     void cannotRead(const std::wstring& directory, const PlatformError& error);
 
     Platform& platform_;
     FormView& view_;
     DirectoryList dirb_;
+    TypeAhead typeAhead_;
     // The drive list's entries: each drive's letter, then its label where it has one. The first
     // `drivesLooked_` have had their look since the drives last changed.
     std::vector<std::wstring> drives_;

@@ -71,6 +71,15 @@ public:
     virtual bool holdsFile(std::wstring_view directory, std::wstring_view name) = 0;
     // Negative, zero or positive as the name `a` comes before, with or after `b` in display order.
     virtual int compareNames(std::wstring_view a, std::wstring_view b) = 0;
+    // Whether `name` begins with `prefix`, case ignored as the file system ignores it.
+    virtual bool beginsWith(std::wstring_view name, std::wstring_view prefix) = 0;
+    // How long, in ms, a pause between typed letters is before the next one starts a new search.
+    virtual unsigned typingPause() = 0;
+
+    // Opens the folder in a new Explorer window, through the shell.
+    virtual void openInExplorer(std::wstring_view folder) = 0;
+    // Puts `text` on the clipboard, in place of what it held.
+    virtual void copyText(std::wstring_view text) = 0;
 };
 
 }  // namespace kavren

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cwctype>
 #include <map>
 #include <optional>
 #include <set>
@@ -83,6 +84,14 @@ struct FakePlatform : Platform {
         return shown;
     }
     int compareNames(std::wstring_view a, std::wstring_view b) override { return a.compare(b); }
+    bool beginsWith(std::wstring_view name, std::wstring_view prefix) override {
+        return name.size() >= prefix.size() &&
+               std::equal(prefix.begin(), prefix.end(), name.begin(), [](wchar_t a, wchar_t b) { return std::towupper(a) == std::towupper(b); });
+    }
+    unsigned typingPause() override { return 1000; }
+    std::vector<std::wstring> explored, clipboard;  // folders opened in Explorer, texts copied
+    void openInExplorer(std::wstring_view folder) override { explored.emplace_back(folder); }
+    void copyText(std::wstring_view text) override { clipboard.emplace_back(text); }
     std::set<std::wstring, std::less<>> archives;  // directories that hold KAV.REN
     std::vector<std::wstring> looks;               // the directories looked at, in order
     bool holdsFile(std::wstring_view directory, std::wstring_view name) override {
@@ -95,6 +104,7 @@ struct FakeView : FormView {
     std::wstring path, drive;  // drive: the one selected, empty for none
     std::vector<std::wstring> drives, shown;  // the names the drive and the directory lists show
     bool recursive = false;
+    std::optional<std::size_t> highlighted;  // in the directory list
 
     std::wstring pathText() override { return path; }
     void setPathText(std::wstring_view text) override { path = text; }
@@ -111,6 +121,7 @@ struct FakeView : FormView {
     void showDirectories(const DirectoryList& list) override {
         shown.clear();
         for (const auto& entry : list.entries()) shown.push_back(entry.name);
+        highlighted = list.currentIndex();
     }
     void updateDirectories(const DirectoryList&, const std::vector<ListEdit>& edits) override {
         for (const ListEdit& edit : edits)
@@ -119,6 +130,8 @@ struct FakeView : FormView {
     }
     std::vector<std::size_t> redrawn;
     void redrawDirectory(std::size_t index) override { redrawn.push_back(index); }
+    std::optional<std::size_t> highlightedDirectory() override { return highlighted; }
+    void highlightDirectory(std::size_t index) override { highlighted = index; }
     void minimise() override {}
 };
 
