@@ -59,6 +59,13 @@ void Win32FormView::redrawDirectory(std::size_t index) {
     NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, dirb, OBJID_CLIENT, static_cast<LONG>(index + 1));
 }
 
+std::optional<std::size_t> Win32FormView::highlightedDirectory() {
+    const LRESULT index = SendMessageW(control(Control::dirb), LB_GETCURSEL, 0, 0);
+    return index == LB_ERR ? std::nullopt : std::optional<std::size_t>(index);
+}
+
+void Win32FormView::highlightDirectory(std::size_t index) { SendMessageW(control(Control::dirb), LB_SETCURSEL, index, 0); }
+
 void Win32FormView::minimise() { ShowWindow(GetParent(control(Control::dirb)), SW_MINIMIZE); }
 
 }  // namespace kavren

@@ -22,6 +22,8 @@ public:
     void showDirectories(const DirectoryList& list) override;
     void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) override;
     void redrawDirectory(std::size_t index) override;
+    std::optional<std::size_t> highlightedDirectory() override;
+    void highlightDirectory(std::size_t index) override;
     void minimise() override;
 
 private:

@@ -59,6 +59,7 @@ bool MainWindow::create(HINSTANCE instance, int showCommand, std::wstring_view s
     layout_.emplace(hwnd_, controls_);
     layout_->sizeForm();
     createControls(instance);
+    directoryInput_.emplace(control(Control::dirb), form_, platform_);
     layout_->fitListHeights();
     focusBeforeDeactivation_ = control(Control::dirb);  // where the focus goes when the window is activated
 
@@ -167,7 +168,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, 
     } catch (const PlatformError& error) {
         self->platform_.showMessage(error.message(), kCaption);
     } catch (const std::exception&) {
-        self->platform_.showMessage(L"An unexpected error stopped this action.", kCaption);
+        self->platform_.showMessage(kUnexpectedError, kCaption);
     }
     return 0;
 }

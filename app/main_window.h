@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/control_table.h"
+#include "app/directory_input.h"
 #include "app/entry_descriptions.h"
 #include "app/form1.h"
 #include "app/form_layout.h"
@@ -71,6 +72,7 @@ private:
     Form1 form_;
     HWND hwnd_ = nullptr;
     std::optional<FormLayout> layout_;  // from the window's creation on, when its DPI is known
+    std::optional<DirectoryInput> directoryInput_;  // the list's keys and menu, once it exists
     HWND focusBeforeDeactivation_ = nullptr;
     std::optional<ComApartment> com_;  // started when first needed: path suggestions, descriptions
     bool suggestionsOffered_ = false;

@@ -13,6 +13,7 @@ add_link_options(-Wl,--gc-sections)
 add_library(kavren_win STATIC
     platform/win32_platform.cpp
     platform/late_bound.cpp
+    platform/entry_actions.cpp
     platform/directory_watch.cpp
     app/main_window.cpp
     app/message_loop.cpp
@@ -20,6 +21,7 @@ add_library(kavren_win STATIC
     app/form_layout.cpp
     app/form_view.cpp
     app/directory_box.cpp
+    app/directory_input.cpp
     app/directory_item.cpp
     app/entry_descriptions.cpp
     app/script_text.cpp

@@ -33,6 +33,11 @@ public:
     std::wstring nameOnDisk(std::wstring_view path) override;
     bool holdsFile(std::wstring_view directory, std::wstring_view name) override;
     int compareNames(std::wstring_view a, std::wstring_view b) override;
+    // entry_actions.cpp
+    bool beginsWith(std::wstring_view name, std::wstring_view prefix) override;
+    unsigned typingPause() override;
+    void openInExplorer(std::wstring_view folder) override;
+    void copyText(std::wstring_view text) override;
 
 private:
     HWND owner_ = nullptr;
