@@ -20,17 +20,15 @@ void CALLBACK readMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     if (!popup || !IsWindowVisible(popup)) return;       // not yet: the timer comes again
     KillTimer(nullptr, timer);
     const auto menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-    MenuSeen seen{{}, {}};
+    RECT place{};
+    GetWindowRect(popup, &place);
+    MenuSeen seen{{}, {place.left, place.top}};
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         wchar_t text[64] = {};
-        MENUITEMINFOW item{};
-        item.cbSize = sizeof item, item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING, item.dwTypeData = text, item.cch = 64;
+        MENUITEMINFOW item{sizeof item, MIIM_FTYPE | MIIM_STATE | MIIM_STRING, 0, 0, 0, {}, {}, {}, 0, text, 64, {}};
         GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &item);
         seen.items.push_back(item.fType & MFT_SEPARATOR ? L"-" : (item.fState & MFS_DEFAULT ? L"*" : L"") + std::wstring(text));
     }
-    RECT place{};
-    GetWindowRect(popup, &place);
-    seen.at = POINT{place.left, place.top};
     menus.push_back(seen);
     const WPARAM key = menuKeys.at(menus.size() - 1);
     PostMessageW(popup, key == VK_ESCAPE ? WM_KEYDOWN : WM_CHAR, key, 0);
@@ -48,25 +46,17 @@ protected:
         KillTimer(nullptr, timer);
         return menus.size() > before;
     }
-    // The highlighted entry's row, on the screen.
-    RECT highlightedRow() {
-        RECT row{};
-        SendMessageW(control(Control::dirb), LB_GETITEMRECT, SendMessageW(control(Control::dirb), LB_GETCURSEL, 0, 0),
-                     reinterpret_cast<LPARAM>(&row));
-        MapWindowPoints(control(Control::dirb), nullptr, reinterpret_cast<POINT*>(&row), 2);
-        return row;
-    }
     static std::wstring clipboard() {
-        std::wstring text = L"(none)";
-        if (!OpenClipboard(nullptr)) return L"(not opened)";
-        if (const auto* copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)))) text = copied;
+        OpenClipboard(nullptr);
+        const auto* copied = static_cast<const wchar_t*>(GlobalLock(GetClipboardData(CF_UNICODETEXT)));
+        const std::wstring text = copied ? copied : L"(none)";
         CloseClipboard();
         return text;
     }
-    void shift(bool down) {
+    static void shift(BYTE state) {
         BYTE keys[256] = {};
         GetKeyboardState(keys);
-        keys[VK_SHIFT] = down ? 0x80 : 0;
+        keys[VK_SHIFT] = state;
         SetKeyboardState(keys);
     }
 };
@@ -92,18 +82,19 @@ TEST_F(DirectoryListKeys, TypedNamesAreFoundAndEachEntryHasTheSystemsMenu) {
     EXPECT_EQ(highlighted(), L"b9");
     EXPECT_EQ(clipboard(), (work / L"b9").wstring());
     EXPECT_FALSE(menuFrom(WM_RBUTTONUP, 0, MAKELPARAM(below.x, below.y), VK_ESCAPE)) << "a menu below the last entry";
-    shift(true);
+    shift(0x80);  // held
     EXPECT_TRUE(menuFrom(WM_SYSKEYDOWN, VK_F10, 0, VK_ESCAPE));
-    shift(false);
+    shift(0);
     // The menu key: Windows sends WM_CONTEXTMENU at -1 as for Shift+F10; Wine sends nothing.
     EXPECT_TRUE(menuFrom(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(control(Control::dirb)), -1, 'e'));
     ASSERT_EQ(menus.size(), 3u);
     EXPECT_EQ(menus[0].items, (std::vector<std::wstring>{L"*&Open", L"Open in &Explorer", L"&Copy path", L"-", L"&Unpack it!", L"&Pack it!"}));
-    const RECT row = highlightedRow();
-    for (const MenuSeen& keyboard : {menus[1], menus[2]}) {
+    RECT row{};  // the highlighted entry's, on the screen
+    SendMessageW(control(Control::dirb), LB_GETITEMRECT, SendMessageW(control(Control::dirb), LB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(&row));
+    MapWindowPoints(control(Control::dirb), nullptr, reinterpret_cast<POINT*>(&row), 2);
+    for (const MenuSeen& keyboard : {menus[1], menus[2]})
         EXPECT_TRUE(keyboard.at.y == row.bottom && keyboard.at.x > row.left && keyboard.at.x < row.right)
             << "at " << keyboard.at.x << ", " << keyboard.at.y << " for the row at " << row.left << ", " << row.bottom;
-    }
     EXPECT_TRUE(pumpUntil([] { return FindWindowW(nullptr, L"b9"); }, 10000)) << "no Explorer window for b9";
     PostMessageW(FindWindowW(nullptr, L"b9"), WM_CLOSE, 0, 0);
     EXPECT_TRUE(boxes.empty());
