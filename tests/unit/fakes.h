@@ -90,7 +90,7 @@ struct FakePlatform : Platform {
     }
     unsigned typingPause() override { return 1000; }
     std::vector<std::wstring> explored, clipboard;  // folders opened in Explorer, texts copied
-    void openInExplorer(std::wstring_view folder) override { explored.emplace_back(folder); }
+    void openInExplorer(std::wstring_view folder) override { failStart ? startProcess(folder) : void(explored.emplace_back(folder)); }
     void copyText(std::wstring_view text) override { clipboard.emplace_back(text); }
     std::set<std::wstring, std::less<>> archives;  // directories that hold KAV.REN
     std::vector<std::wstring> looks;               // the directories looked at, in order

@@ -187,12 +187,15 @@ TEST_F(Form1Test, UpOneFolderAndTheEntryMenusChoices) {
     form.dirb_Choose(1, EntryChoice::pack);
     platform.tree.erase(L"C:\\Work\\Other");
     form.dirb_Choose(3, EntryChoice::unpack);  // Other, which cannot be read: nothing is asked
-    form.dirb_Choose(9, EntryChoice::pack);
+    form.dirb_Choose(4, EntryChoice::pack);  // past the last entry
     const std::wstring ask = L"[Yes/No] Anti-misclick v1.0: Sure to ";
     EXPECT_EQ(platform.messages, (Texts{ask + L"UNPACK?\r\nPath: C:\\Work\\Game Data\r\nFiles extracted before will be overwritten if they exist.",
                                         ask + L"PACK?\r\nPath: C:\\Work\r\nKAV.REN will be overwritten.",
                                         L"KAVREN tool UI: The directory C:\\Work\\Other cannot be read.\r\nThe device is not ready."}));
     EXPECT_EQ(platform.started, Texts{L"cmd /K \" \"E:\\Tools\\KavRenTool.exe\" pr \"C:\\Work\" \""});
+    platform.failStart = true;  // nor can Explorer start
+    form.dirb_Choose(0, EntryChoice::openInExplorer);
+    EXPECT_EQ(platform.messages.back(), L"KAVREN tool UI: The directory name is invalid.");
 }
 
 // The disk changes under the shown directory C:\\Work; the list follows in display order, and
