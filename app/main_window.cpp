@@ -60,6 +60,7 @@ bool MainWindow::create(HINSTANCE instance, int showCommand, std::wstring_view s
     layout_->sizeForm();
     createControls(instance);
     layout_->fitListHeights();
+    tooltip_.emplace(control(Control::dirb), form_.dirb(), *layout_, scriptFonts_);
     focusBeforeDeactivation_ = control(Control::dirb);  // where the focus goes when the window is activated
 
     if (!form_.Form_Load()) return false;

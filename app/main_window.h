@@ -10,6 +10,7 @@
 
 #include "app/control_table.h"
 #include "app/entry_descriptions.h"
+#include "app/entry_tooltip.h"
 #include "app/form1.h"
 #include "app/form_layout.h"
 #include "app/form_view.h"
@@ -71,6 +72,7 @@ private:
     Form1 form_;
     HWND hwnd_ = nullptr;
     std::optional<FormLayout> layout_;  // from the window's creation on, when its DPI is known
+    std::optional<EntryTooltip> tooltip_;  // from the controls' creation on
     HWND focusBeforeDeactivation_ = nullptr;
     std::optional<ComApartment> com_;  // started when first needed: path suggestions, descriptions
     bool suggestionsOffered_ = false;

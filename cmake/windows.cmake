@@ -22,6 +22,7 @@ add_library(kavren_win STATIC
     app/directory_box.cpp
     app/directory_item.cpp
     app/entry_descriptions.cpp
+    app/entry_tooltip.cpp
     app/script_text.cpp
 )
 target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32 uuid)

@@ -1,0 +1,55 @@
+// The directory list's tooltip: the whole name of an entry cut short, and what a marked entry's
+// mark means, shown by the system's tooltip control when the pointer rests on the entry.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/directory_list.h"
+#include "app/form_layout.h"
+#include "app/script_text.h"
+
+namespace kavren {
+
+// What the tooltip of `entry` says: its name when it is cut short (`fits` false), and on a line of
+// its own what its mark means; empty for none.
+std::wstring entryTooltipText(const DirectoryEntry& entry, bool fits);
+
+class EntryTooltip {
+public:
+    // Follows the pointer over `dirb`, which shows `list` at `layout`'s DPI, its names drawn with
+    // `fonts`. The tooltip window is made when the pointer first moves over the list.
+    EntryTooltip(HWND dirb, const DirectoryList& list, const FormLayout& layout, ScriptFonts& fonts);
+    ~EntryTooltip();
+    EntryTooltip(const EntryTooltip&) = delete;
+    EntryTooltip& operator=(const EntryTooltip&) = delete;
+
+private:
+    static LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
+    void beforeListMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT onTipNotification(NMHDR& header);
+    bool createTip();
+    void pointerMoved(LPARAM clientPoint);
+    void forgetRow();
+    std::wstring textFor(std::size_t row);
+    void fitTipFont(std::wstring_view name);
+    void detach();
+
+    HWND dirb_;
+    const DirectoryList& list_;
+    const FormLayout& layout_;
+    ScriptFonts& fonts_;
+    HWND tip_ = nullptr;
+    HFONT tipFont_ = nullptr;  // the system's, the tooltip's own
+    std::optional<std::size_t> row_;  // the entry under the pointer
+    bool hasTool_ = false;             // whether that entry has something to say
+    bool trackingLeave_ = false;
+    std::wstring text_;  // the text last handed to the tooltip
+};
+
+}  // namespace kavren
