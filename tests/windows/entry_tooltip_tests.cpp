@@ -48,13 +48,7 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
         if (shown()) return L"(the last one still shown)";
         if (!pumpUntil(shown, 3 * static_cast<ULONGLONG>(SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0))))
             return L"(none)";
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof tool;
-        SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-        std::wstring text(1024, L'\0');
-        tool.lpszText = text.data();
-        SendMessageW(tip, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
-        return text.c_str();
+        return textOf(tip);  // what it shows (Wine's tooltip answers WM_GETTEXT with it)
     };
     EXPECT_EQ(restOn(L"b10"), L"(none)");
     EXPECT_EQ(restOn(chinese), chinese);
