@@ -80,6 +80,8 @@ protected:
         SetFileAttributesW((work / L".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
         fs::current_path(work);  // where the directory list starts
         hook = SetWindowsHookExW(WH_CBT, answerBoxes, nullptr, GetCurrentThreadId());
+        // Where an earlier test left the pointer, a tooltip would show, and its timers wake the loop.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         ASSERT_TRUE(window.create(GetModuleHandleW(nullptr), SW_SHOWNORMAL, L""));
         for (const fs::path& part : work.relative_path()) chain.push_back(part.wstring());
     }
