@@ -58,16 +58,20 @@ std::wstring entryTooltipText(const DirectoryEntry& entry, bool fits) {
 }
 
 EntryTooltip::EntryTooltip(HWND dirb, const DirectoryList& list, const FormLayout& layout, ScriptFonts& fonts)
-    : dirb_(dirb), list_(list), layout_(layout), fonts_(fonts) {
-    SetWindowSubclass(dirb_, &EntryTooltip::listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-}
+    : dirb_(dirb), list_(list), layout_(layout), fonts_(fonts) {}
 
 EntryTooltip::~EntryTooltip() { detach(); }
 
+void EntryTooltip::pointerOver(HWND window) {
+    if (window != dirb_ || !dirb_ || following_) return;
+    following_ = SetWindowSubclass(dirb_, &EntryTooltip::listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+}
+
 // The tooltip is owned by the form, which may already have taken it down with itself.
 void EntryTooltip::detach() {
-    if (dirb_) RemoveWindowSubclass(dirb_, &EntryTooltip::listProc, kSubclassId);
+    if (following_) RemoveWindowSubclass(dirb_, &EntryTooltip::listProc, kSubclassId);
     if (tip_ && IsWindow(tip_)) DestroyWindow(tip_);
+    following_ = false;
     dirb_ = nullptr;
     tip_ = nullptr;
 }

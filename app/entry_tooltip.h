@@ -22,12 +22,16 @@ std::wstring entryTooltipText(const DirectoryEntry& entry, bool fits);
 
 class EntryTooltip {
 public:
-    // Follows the pointer over `dirb`, which shows `list` at `layout`'s DPI, its names drawn with
-    // `fonts`. The tooltip window is made when the pointer first moves over the list.
+    // For `dirb`, which shows `list` at `layout`'s DPI, its names drawn with `fonts`.
     EntryTooltip(HWND dirb, const DirectoryList& list, const FormLayout& layout, ScriptFonts& fonts);
     ~EntryTooltip();
     EntryTooltip(const EntryTooltip&) = delete;
     EntryTooltip& operator=(const EntryTooltip&) = delete;
+
+    // WM_SETCURSOR: the pointer is over `window`. Over the list the first time, this starts
+    // following the list's mouse messages (start-up does nothing for the tooltip); the tooltip
+    // window is made at the first move.
+    void pointerOver(HWND window);
 
 private:
     static LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
@@ -48,6 +52,7 @@ private:
     HFONT tipFont_ = nullptr;  // the system's, the tooltip's own
     std::optional<std::size_t> row_;  // the entry under the pointer
     bool hasTool_ = false;             // whether that entry has something to say
+    bool following_ = false;  // whether the list's messages come here first
     bool trackingLeave_ = false;
     std::wstring text_;  // the text last handed to the tooltip
 };

@@ -190,6 +190,9 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi(), scriptFonts_);
         return TRUE;
     }
+    case WM_SETCURSOR:  // passed up by a control under the pointer
+        tooltip_->pointerOver(reinterpret_cast<HWND>(wParam));
+        break;
     case WM_CTLCOLORSTATIC:
         layout_->keepLabelBeneathBoxes(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
         break;  // in the system's colours

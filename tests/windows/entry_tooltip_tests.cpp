@@ -43,6 +43,9 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
     // within three times the control's delay.
     const auto restOn = [&](const std::wstring& entry) -> std::wstring {
         const POINT point = pointAt(entry);
+        // Windows asks the control under the pointer for its cursor first, and the control its parent.
+        SendMessageW(control(Control::dirb), WM_SETCURSOR, reinterpret_cast<WPARAM>(control(Control::dirb)),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         post(control(Control::dirb), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
         if (!(tip = tooltipOf(window.hwnd()))) return L"(no tooltip window)";
         if (shown()) return L"(the last one still shown)";
