@@ -1,5 +1,5 @@
-// The directory list's tooltip: the system's control, made when the pointer first moves over the
-// list, with one tool: the entry under the pointer, while it has something to say.
+// The directory list's tooltip: the system's control, made when the pointer first rests on an entry
+// that has something to say, with one tool: the entry under the pointer, while it has.
 #include "app/entry_tooltip.h"
 
 #include <commctrl.h>
@@ -126,7 +126,6 @@ bool EntryTooltip::createTip() {
 }
 
 void EntryTooltip::pointerMoved(LPARAM clientPoint) {
-    if (!tip_ && !createTip()) return;
     if (!trackingLeave_) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, dirb_, 0};
         trackingLeave_ = TrackMouseEvent(&track) != FALSE;
@@ -138,7 +137,7 @@ void EntryTooltip::pointerMoved(LPARAM clientPoint) {
     // Another entry: its own tool, so that the control times it afresh.
     forgetRow();
     row_ = row;
-    if (!row || textFor(*row).empty()) return;
+    if (!row || textFor(*row).empty() || (!tip_ && !createTip())) return;
     TTTOOLINFOW tool = toolOf(dirb_);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     SendMessageW(dirb_, LB_GETITEMRECT, *row, reinterpret_cast<LPARAM>(&tool.rect));

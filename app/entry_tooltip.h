@@ -30,7 +30,7 @@ public:
 
     // WM_SETCURSOR: the pointer is over `window`. Over the list the first time, this starts
     // following the list's mouse messages (start-up does nothing for the tooltip); the tooltip
-    // window is made at the first move.
+    // window is made when the pointer first comes to an entry that has something to say.
     void pointerOver(HWND window);
 
 private:

@@ -40,21 +40,20 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
     HWND tip = nullptr;
     const auto shown = [&] { return tip && IsWindowVisible(tip); };
     // The pointer comes to rest on an entry: the tooltip's text once it shows, "(none)" if none shows
-    // within three times the control's delay.
+    // within three times the control's delay (by default the double-click time).
     const auto restOn = [&](const std::wstring& entry) -> std::wstring {
         const POINT point = pointAt(entry);
         // Windows asks the control under the pointer for its cursor first, and the control its parent.
         SendMessageW(control(Control::dirb), WM_SETCURSOR, reinterpret_cast<WPARAM>(control(Control::dirb)),
                      MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         post(control(Control::dirb), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
-        if (!(tip = tooltipOf(window.hwnd()))) return L"(no tooltip window)";
         if (shown()) return L"(the last one still shown)";
-        if (!pumpUntil(shown, 3 * static_cast<ULONGLONG>(SendMessageW(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0))))
+        if (!pumpUntil([&] { return (tip = tooltipOf(window.hwnd())) && shown(); }, 3 * GetDoubleClickTime()))
             return L"(none)";
         return textOf(tip);  // what it shows (Wine's tooltip answers WM_GETTEXT with it)
     };
-    EXPECT_EQ(restOn(L"b10"), L"(none)");
     EXPECT_EQ(restOn(chinese), chinese);
+    EXPECT_EQ(restOn(L"b10"), L"(none)");
     EXPECT_EQ(restOn(L"b9"), L"Holds KAV.REN");
     EXPECT_EQ(restOn(latin), latin + L"\r\nHolds KAV.REN");
 
