@@ -191,7 +191,7 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     }
     case WM_SETCURSOR:  // passed up by a control under the pointer
-        tooltip_->pointerOver(reinterpret_cast<HWND>(wParam));
+        if (tooltip_) tooltip_->pointerOver(reinterpret_cast<HWND>(wParam));
         break;
     case WM_CTLCOLORSTATIC:
         layout_->keepLabelBeneathBoxes(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
