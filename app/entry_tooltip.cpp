@@ -1,4 +1,4 @@
-// The directory list's tooltip: the system's control, made when the pointer first rests on an entry
+// The directory list's tooltip: the system's control, made when the pointer first comes to an entry
 // that has something to say, with one tool: the entry under the pointer, while it has.
 #include "app/entry_tooltip.h"
 
@@ -38,6 +38,7 @@ bool endsTip(UINT message) {
     case LB_INSERTSTRING:
     case LB_DELETESTRING:
     case LB_SETTOPINDEX:
+    case LB_SETCURSEL:  // which may scroll
     case LB_SETITEMHEIGHT:
         return true;
     default:
@@ -45,10 +46,9 @@ bool endsTip(UINT message) {
     }
 }
 
-}  // namespace
-
-// The name first, as screen readers say it before the description, which follows as a note.
-std::wstring entryTooltipText(const DirectoryEntry& entry, bool fits) {
+// What the tooltip of `entry` says: its name when it is cut short, and what its mark means; empty for
+// none. The name first, as screen readers say it before the description, which follows on a line of its own.
+std::wstring tooltipText(const DirectoryEntry& entry, bool fits) {
     std::wstring text = fits ? std::wstring() : entry.name;
     if (entry.holdsArchive) {
         if (!text.empty()) text += L"\r\n";
@@ -56,6 +56,8 @@ std::wstring entryTooltipText(const DirectoryEntry& entry, bool fits) {
     }
     return text;
 }
+
+}  // namespace
 
 EntryTooltip::EntryTooltip(HWND dirb, const DirectoryList& list, const FormLayout& layout, ScriptFonts& fonts)
     : dirb_(dirb), list_(list), layout_(layout), fonts_(fonts) {}
@@ -162,17 +164,20 @@ std::wstring EntryTooltip::textFor(std::size_t row) {
     const bool fits = directoryNameFits(dc, rect, list_.entries()[row], layout_.dpi(), fonts_);
     SelectObject(dc, listFont);
     ReleaseDC(dirb_, dc);
-    return entryTooltipText(list_.entries()[row], fits);
+    return tooltipText(list_.entries()[row], fits);
 }
 
 // The tooltip's own face when it has every character of the name, else one of its size that has them.
 void EntryTooltip::fitTipFont(std::wstring_view name) {
-    const HDC dc = GetDC(tip_);
+    // The screen's DC, not the tooltip's: under Wine each GetDC of the tooltip lost a GDI object.
+    const HDC dc = GetDC(nullptr);
     const HGDIOBJ old = SelectObject(dc, tipFont_);
     const HFONT font = fonts_.fontShowing(dc, name);
     SelectObject(dc, old);
-    ReleaseDC(tip_, dc);
-    SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ReleaseDC(nullptr, dc);
+    // The tooltip makes its bold title font anew at each WM_SETFONT.
+    if (font != reinterpret_cast<HFONT>(SendMessageW(tip_, WM_GETFONT, 0, 0)))
+        SendMessageW(tip_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 }  // namespace kavren

@@ -16,10 +16,6 @@
 
 namespace kavren {
 
-// What the tooltip of `entry` says: its name when it is cut short (`fits` false), and on a line of
-// its own what its mark means; empty for none.
-std::wstring entryTooltipText(const DirectoryEntry& entry, bool fits);
-
 class EntryTooltip {
 public:
     // For `dirb`, which shows `list` at `layout`'s DPI, its names drawn with `fonts`.
