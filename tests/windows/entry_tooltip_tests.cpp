@@ -53,9 +53,19 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
         return textOf(tip);  // what it shows (Wine's tooltip answers WM_GETTEXT with it)
     };
     EXPECT_EQ(restOn(chinese), chinese);
+    {  // in a face that has its characters: real glyphs, not boxes
+        const HDC dc = GetDC(nullptr);
+        const HGDIOBJ was = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)));
+        std::vector<WORD> glyphs(chinese.size());
+        GetGlyphIndicesW(dc, chinese.c_str(), static_cast<int>(chinese.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+        SelectObject(dc, was);
+        ReleaseDC(nullptr, dc);
+        EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), 0xFFFF), 0) << "characters the tooltip's font lacks";
+    }
     EXPECT_EQ(restOn(L"b10"), L"(none)");
     EXPECT_EQ(restOn(L"b9"), L"Holds KAV.REN");
     EXPECT_EQ(restOn(latin), latin + L"\r\nHolds KAV.REN");
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1) << "tools kept for entries the pointer left";
 
     post(control(Control::dirb), WM_MOUSELEAVE, 0);
     EXPECT_FALSE(shown()) << "shown after the pointer left";
