@@ -149,9 +149,19 @@ TEST_F(Form1Test, DriveEntriesGetTheirLabelsOneLookAtATimeAfterTheirLetters) {
     platform.labels = {{L"D:", L"\\\\server\\share"}, {L"F:", L"STICK"}};
     form.drvb_DrivesChanged();
     EXPECT_EQ(view.drives, (Texts{L"C: System", L"D: \\\\server\\share", L"F:"}));
+    // The user opens the list and moves to F:; G: arrives and labels change meanwhile: the list stays.
+    view.dropped = true, view.drive = L"F:";
+    platform.driveLetters.push_back(L"G:");
+    form.drvb_DrivesChanged();
     while (form.drvb_LookOnce()) {
     }
-    EXPECT_EQ(view.drives, (Texts{L"C:", L"D: \\\\server\\share", L"F: STICK"}));
+    EXPECT_EQ(view.drives, (Texts{L"C: System", L"D: \\\\server\\share", L"F:"})) << "filled anew while open";
+    EXPECT_EQ(view.drive, L"F:") << "the highlight moved";
+    view.dropped = false;
+    EXPECT_TRUE(form.drvb_LookOnce()) << "nothing shown once closed";
+    EXPECT_EQ(view.drives, (Texts{L"C:", L"D: \\\\server\\share", L"F: STICK", L"G:"}));
+    EXPECT_EQ(view.drive, L"C:");
+    EXPECT_FALSE(form.drvb_LookOnce());
 }
 
 TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
