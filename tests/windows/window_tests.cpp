@@ -316,6 +316,41 @@ TEST_F(Form1Window, ListsAndPathBoxStayInStepAndRefuseWhatCannotBeRead) {
 // moves (the path box with typed text, the highlighted entry, the entry at the top, the focus) or
 // says anything, even when the shown directory itself goes.
 TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
+    // Drives that come and go, as Windows tells every top-level window, and their labels after the letters,
+    // looked at in the idle turns (L: has one, which Wine reads from its root's .windows-label). The user
+    // has the list open meanwhile, on another entry: it stays so until they close it.
+    const HWND drvb = control(Control::drvb);
+    const auto shows = [drvb](const wchar_t* entry, UINT exact) {
+        return SendMessageW(drvb, exact, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry)) != CB_ERR;
+    };
+    const wchar_t* const labelled = L"L: \u6570\u636e Disk";
+    COMBOBOXINFO combo{sizeof combo, {}, {}, 0, nullptr, nullptr, nullptr};
+    GetComboBoxInfo(drvb, &combo);
+    SetCursorPos(1200, 1000);  // away from the open list, whose highlight follows the pointer
+    SendMessageW(drvb, CB_SHOWDROPDOWN, TRUE, 0);
+    const LRESULT last = SendMessageW(drvb, CB_GETCOUNT, 0, 0) - 1;
+    SendMessageW(combo.hwndList, LB_SETCURSEL, last, 0);
+    DEV_BROADCAST_VOLUME volume{sizeof volume, DBT_DEVTYP_VOLUME, 0, 1u << (L'Q' - L'A'), 0};
+    ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", work.c_str()));
+    SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&volume));
+    EXPECT_TRUE(pumpUntil([&] { return window.form().drvbText().find(labelled) != std::wstring::npos; }));
+    pumpUntil([] { return false; }, 100);
+    EXPECT_TRUE(SendMessageW(drvb, CB_GETDROPPEDSTATE, 0, 0)) << "the list closed";
+    EXPECT_EQ(SendMessageW(combo.hwndList, LB_GETCURSEL, 0, 0), last) << "the highlight moved";
+    EXPECT_FALSE(shows(L"Q:", CB_FINDSTRING) || shows(labelled, CB_FINDSTRINGEXACT)) << "changed while open";
+    SendMessageW(drvb, CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_TRUE(pumpUntil([&] { return shows(L"Q:", CB_FINDSTRING) && shows(labelled, CB_FINDSTRINGEXACT); }));
+    EXPECT_EQ(lacking(reinterpret_cast<HFONT>(SendMessageW(drvb, WM_GETFONT, 0, 0)), labelled), 0);
+    // A labelled drive chosen: the list goes to the drive by its letter, and it stays selected as drives go.
+    SendMessageW(drvb, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(labelled));
+    SendMessageW(window.hwnd(), WM_COMMAND, MAKEWPARAM(kavren::controlId(Control::drvb), CBN_SELCHANGE), 0);
+    EXPECT_EQ(text(Control::txtpath), L"L:\\");
+    DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
+    SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&volume));
+    EXPECT_FALSE(shows(L"Q:", CB_FINDSTRING));
+    EXPECT_EQ(text(Control::drvb), labelled);
+    drop({work});
+
     const HWND dirb = control(Control::dirb);
     std::vector<std::wstring> children{L"a dir", L"b9", L"b10"};
     for (int i = 10; i < 50; ++i) children.push_back(L"c" + std::to_wstring(i));
@@ -359,22 +394,6 @@ TEST_F(Form1Window, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
     EXPECT_EQ(window.watch().event(), nullptr) << "the directory is still held";
     SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVEFAILED, reinterpret_cast<LPARAM>(&device));
     EXPECT_NE(window.watch().event(), nullptr) << "not watched again";
-
-    // Drives that come and go, as Windows tells every top-level window, and their labels after the letters,
-    // looked at in the idle turns (L: has one, which Wine reads from its root's .windows-label).
-    DEV_BROADCAST_VOLUME volume{sizeof volume, DBT_DEVTYP_VOLUME, 0, 1u << (L'Q' - L'A'), 0};
-    ASSERT_TRUE(DefineDosDeviceW(0, L"Q:", work.c_str()));
-    const HWND drvb = control(Control::drvb);
-    const auto shows = [drvb](const wchar_t* entry, UINT exact) {
-        return SendMessageW(drvb, exact, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry)) != CB_ERR;
-    };
-    SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&volume));
-    EXPECT_TRUE(shows(L"Q:", CB_FINDSTRING));
-    EXPECT_TRUE(pumpUntil([&] { return shows(L"L: \u6570\u636e Disk", CB_FINDSTRINGEXACT); }));
-    EXPECT_EQ(lacking(reinterpret_cast<HFONT>(SendMessageW(drvb, WM_GETFONT, 0, 0)), L"L: \u6570\u636e Disk"), 0);
-    DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"Q:", nullptr);
-    SendMessageW(window.hwnd(), WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, reinterpret_cast<LPARAM>(&volume));
-    EXPECT_FALSE(shows(L"Q:", CB_FINDSTRING));
 
     // The watch goes with the list. The shown directory renamed, and changed: the list keeps what it
     // shows, until F5 says what happened.
