@@ -23,6 +23,12 @@ inline constexpr int kExitToolMissing = 2;
 
 // What screen readers say of a directory list entry whose folder holds the archive.
 inline constexpr std::wstring_view kHoldsArchiveDescription = L"Holds KAV.REN";
+// What screen readers hear of child `child` of the directory list besides its name. Child ids
+// count from 1: 0 stands for the list itself.
+inline std::wstring_view descriptionOf(const DirectoryList& list, unsigned long child) {
+    const bool holds = child >= 1 && child <= list.entries().size() && list.entries()[child - 1].holdsArchive;
+    return holds ? kHoldsArchiveDescription : std::wstring_view{};
+}
 
 inline constexpr std::wstring_view kAboutTitle = L"About KAVREN UI";
 extern const std::wstring_view kAboutText;

@@ -177,7 +177,7 @@ TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
          {{L"z", L"y", L"b", L"a", L"c"}}, {L"Game Data", L"Zed", L"a", L"b", L"c", L"y", L"z"}},
         {[&] { work.push_back(L"Long"), platform.spelled[L"C:\\Work\\LONG~1"] = L"Long"; }, {{L"LONG~1"}},  // short name
          {L"Game Data", L"Long", L"Zed", L"a", L"b", L"c", L"y", L"z"}},
-        {[&] { work = {L"Late", L"Zed"}; }, {{}, true}, {L"Late", L"Zed"}},  // lost: read again
+        {[&] { work = {L"Late", L"Zed"}; }, {{}, notificationsLost(true, 0, 0, 0x10C)}, {L"Late", L"Zed"}},  // lost: read
         {[&] { platform.tree.erase(L"C:\\Work"), platform.tree[L"C:\\"] = {}; }, {{L"Late"}}, {L"Late", L"Zed"}},  // gone
         {[] {}, {{}, true}, {L"Late", L"Zed"}},
     };
@@ -190,6 +190,9 @@ TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
         EXPECT_EQ(state(), State(L"typed", L"C:", shown, L"C:\\Work"));
     }
     EXPECT_TRUE(platform.messages.empty());
+    // Lost as Wine says it (the read fails) too, and not when a read brought records or the directory went.
+    EXPECT_TRUE(notificationsLost(false, 1022, 0, 0)) << "ERROR_NOTIFY_ENUM_DIR";
+    EXPECT_FALSE(notificationsLost(true, 0, 12, 0) || notificationsLost(false, 2, 0, 0)) << "lost";
 
     // The drive the list shows goes: none is selected, and the list stays.
     platform.driveLetters = {L"D:"};
@@ -219,6 +222,9 @@ TEST_F(Form1Test, FoldersHoldingTheArchiveAreMarkedLookedAtOnlyWhenDrawnAndFollo
     EXPECT_EQ(lookAll(0, 9), Texts{}) << "looked at twice";
     EXPECT_EQ(marks(), L"M.M.");
     EXPECT_EQ(view.redrawn, (std::vector<std::size_t>{2, 0}));
+    std::wstring heard;  // what screen readers hear, by child id: 0 is the list itself, its entries count from 1
+    for (unsigned long child = 0; child <= 5; ++child) heard += descriptionOf(form.dirb(), child) == L"Holds KAV.REN" ? L'H' : L'.';
+    EXPECT_EQ(heard, L".H.H..");
 
     // KAV.REN made in the shown directory, removed from a subdirectory, a folder named so elsewhere.
     form.dirb_Drawing(1);
