@@ -9,10 +9,9 @@ namespace {
 
 using namespace form1_window;
 
-// One row of the directory list as it is on screen now, without asking it to paint.
-std::vector<COLORREF> rowOnScreen(HWND dirb, std::size_t index) {
-    RECT row{};
-    SendMessageW(dirb, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+// One row of the directory list as it is on screen now, without asking it to paint (nor to answer, given its place).
+std::vector<COLORREF> rowOnScreen(HWND dirb, std::size_t index, RECT row = {}) {
+    if (IsRectEmpty(&row)) SendMessageW(dirb, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
     const HDC dc = GetDC(dirb);
     std::vector<COLORREF> pixels;
     for (int y = row.top; y < row.bottom; ++y)
@@ -60,6 +59,39 @@ TEST_F(Form1Window, FoldersHoldingTheArchiveAreMarkedAndTheMarkFollowsTheDisk) {
     const ULONGLONG idleFrom = GetTickCount64();
     for (int turn = 0; turn < 5; ++turn) window.handleEvents(50);
     EXPECT_GE(GetTickCount64() - idleFrom, 100u) << "idle turns went on with nothing to look at";
+}
+
+// The program's own loop waits without a time limit: with no input at all, it still makes its looks, and
+// the mark appears (seen from another thread, which then ends the loop). Screen readers are told which entry
+// it is on by its child id, its index + 1.
+TEST_F(Form1Window, TheProgramsOwnLoopMarksFoldersWithNoInputAndTellsScreenReadersWhichEntry) {
+    std::ofstream(work / L"b9" / L"KAV.REN") << "archive";
+    static std::vector<LONG> told;
+    const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr,
+        [](HWINEVENTHOOK, DWORD, HWND, LONG, LONG child, DWORD, DWORD) { told.push_back(child); }, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);  // rows drawn: looks wanted
+    struct Watcher {
+        HWND dirb;
+        RECT row;
+        std::vector<COLORREF> unmarked;
+        DWORD loop;
+        bool seen;
+    } watcher{control(Control::dirb), {}, {}, GetCurrentThreadId(), false};
+    const std::size_t b9 = chain.size() + 1;
+    SendMessageW(watcher.dirb, LB_GETITEMRECT, b9, reinterpret_cast<LPARAM>(&watcher.row));
+    watcher.unmarked = rowOnScreen(watcher.dirb, b9, watcher.row);
+    const HANDLE thread = CreateThread(nullptr, 0, [](void* data) -> DWORD {
+        auto& watching = *static_cast<Watcher*>(data);
+        for (const ULONGLONG end = GetTickCount64() + 5000; !watching.seen && GetTickCount64() < end; Sleep(20))
+            watching.seen = rowOnScreen(watching.dirb, 0, watching.row) != watching.unmarked;
+        return PostThreadMessageW(watching.loop, WM_QUIT, 0, 0);
+    }, &watcher, 0, nullptr);
+    window.runMessageLoop();
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    UnhookWinEvent(hook);
+    EXPECT_TRUE(watcher.seen) << "no mark within 5 s";
+    EXPECT_EQ(told, std::vector<LONG>{static_cast<LONG>(b9 + 1)}) << "told of another entry than b9, index " << b9;
 }
 
 }  // namespace

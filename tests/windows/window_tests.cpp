@@ -48,15 +48,16 @@ std::vector<COLORREF> shownRow(HWND form, int y, int left, int right) {
     return row;
 }
 
-// One directory list row drawn at that DPI, its 32-bit pixels row by row, in the DC's own font.
+// One directory list row drawn at that DPI, its 32-bit pixels row by row, in `font` or the DC's own.
 std::vector<std::uint32_t> drawnRow(const kavren::DirectoryEntry& entry, UINT dpi, int width, int height,
-                                    bool selected = false) {
+                                    bool selected = false, HFONT font = nullptr) {
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     const HDC dc = CreateCompatibleDC(nullptr);
     const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     SelectObject(dc, bitmap);
+    if (font) SelectObject(dc, font);
     kavren::ScriptFonts fonts;
     kavren::drawDirectoryItem(dc, RECT{0, 0, width, height}, entry, selected, dpi, fonts);
     GdiFlush();
@@ -168,6 +169,24 @@ TEST(DirectoryItem, NamesInEveryScriptAreDrawnInRealGlyphsLucidaConsoleKeepingIt
                                       {L"\u05e2\u05d1\u05e8\u05d9\u05ea 1", L"{\u05e2\u05d1\u05e8\u05d9\u05ea 1}"},
                                       {L"\u0627\u0644\u0639\u0631\u0628\u064a\u0629", L"{\u0627\u0644\u0639\u0631\u0628\u064a\u0629}"}})
         EXPECT_EQ(drawnTexts(name), drawn);
+}
+
+// Characters drawn in another font sit on the line's baseline, where a Latin name's would: "H" ends on the
+// row where it ends alone, and the ideograph after it within the little that ideographs reach below.
+TEST(DirectoryItem, CharactersOfAnotherFontSitOnTheLinesBaseline) {
+    const HFONT font = kavren::createControlFont(kavren::specOf(Control::dirb), 96);
+    const int width = 100, height = 20, left = kavren::directoryNameLeft(0, 96);
+    const auto lowestInk = [&](const std::wstring& name, int from, int to) {
+        const auto drawn = drawnRow({name, L"C:\\" + name, 0, false}, 96, width, height, false, font);
+        int lowest = -1;
+        for (int i = 0; i < width * height; ++i)
+            if (i % width >= from && i % width < to && drawn[i] != drawn[width - 1]) lowest = i / width;
+        return lowest;
+    };
+    const int baseline = lowestInk(L"H", left, left + 7);
+    EXPECT_EQ(lowestInk(L"H\u6570", left, left + 7), baseline);
+    EXPECT_NEAR(lowestInk(L"H\u6570", left + 7, width), baseline + 1, 2) << "the ideograph ends off the baseline " << baseline;
+    DeleteObject(font);
 }
 
 TEST_F(Form1Window, FrameCaptionsFontsAndPlacesFollowTheDpiEvenWhileMinimised) {
