@@ -52,7 +52,8 @@ bool MainWindow::lookOnce() {
         return true;
     }
     if (!form_.drvb_LookOnce()) return false;
-    layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);  // a label in another script
+    // A label in another script; not while the list is open: a new font lays the box out anew, closing it.
+    if (!view_.drivesDropped()) layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
     return true;
 }
 
