@@ -11,14 +11,17 @@ namespace {
 constexpr CLSID kMultiLanguage{0x275c23e2, 0x3747, 0x11d0, {0x9f, 0xea, 0x00, 0xaa, 0x00, 0x3f, 0x86, 0x46}};
 constexpr IID kFontLink2{0xdccfc162, 0x2b38, 0x11d2, {0xb7, 0xec, 0x00, 0xc0, 0x4f, 0x8f, 0x5d, 0x9a}};
 
-bool has(const FontSearch::Face& face, wchar_t character) {
+bool inRanges(const FontSearch::Face& face, wchar_t character) {
     return std::any_of(face.ranges.begin(), face.ranges.end(), [&](const WCRANGE& range) {
         return character >= range.wcLow && character - range.wcLow < range.cGlyphs;
     });
 }
 
-bool hasAll(const FontSearch::Face& face, std::wstring_view characters) {
-    return std::all_of(characters.begin(), characters.end(), [&](wchar_t c) { return has(face, c); });
+HFONT fontOf(const FontSearch::Face& face) {
+    LOGFONTW font{};
+    face.name.copy(font.lfFaceName, LF_FACESIZE - 1);
+    font.lfCharSet = face.charset;
+    return CreateFontIndirectW(&font);
 }
 
 int CALLBACK addFaceName(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM data) {
@@ -35,9 +38,22 @@ FontSearch::~FontSearch() {
     if (link_) link_->Release();
 }
 
+// The face's ranges say it has the characters, and its glyphs confirm: Wine reports characters past
+// U+FFFF in the ranges, cut to 16 bits.
+bool FontSearch::covers(const Face& face, std::wstring_view characters) {
+    if (!std::all_of(characters.begin(), characters.end(), [&](wchar_t c) { return inRanges(face, c); })) return false;
+    if (!dc_) dc_.reset(CreateCompatibleDC(nullptr));
+    const UniqueFont made(face.font ? nullptr : fontOf(face));
+    const HGDIOBJ old = SelectObject(dc_.get(), face.font ? face.font.get() : made.get());
+    std::vector<WORD> glyphs(characters.size());
+    GetGlyphIndicesW(dc_.get(), characters.data(), static_cast<int>(characters.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    SelectObject(dc_.get(), old);
+    return std::find(glyphs.begin(), glyphs.end(), 0xFFFF) == glyphs.end();
+}
+
 std::optional<std::size_t> FontSearch::faceHaving(std::wstring_view characters, std::size_t lacking, HFONT base) {
     for (std::size_t i = 0; i < faces_.size(); ++i)
-        if (hasAll(faces_[i], characters)) return i;
+        if (covers(faces_[i], characters)) return i;
     if (lacking < characters.size() && !known(characters[lacking])) {
         Wanted wanted{characters[lacking], {}};
         GetObjectW(base, sizeof wanted.base, &wanted.base);
@@ -46,15 +62,15 @@ std::optional<std::size_t> FontSearch::faceHaving(std::wstring_view characters, 
     return std::nullopt;
 }
 
-bool FontSearch::known(wchar_t character) const {
+bool FontSearch::known(wchar_t character) {
     return faceless_.count(character) ||
            std::any_of(wanted_.begin(), wanted_.end(), [&](const Wanted& w) { return w.character == character; }) ||
-           std::any_of(faces_.begin(), faces_.end(), [&](const Face& face) { return has(face, character); });
+           std::any_of(faces_.begin(), faces_.end(), [&](const Face& face) { return covers(face, {&character, 1}); });
 }
 
 FontLook FontSearch::lookOnce() {
     // What a face found meanwhile has needs no look.
-    while (!wanted_.empty() && std::any_of(faces_.begin(), faces_.end(), [&](const Face& face) { return has(face, wanted_.front().character); }))
+    while (!wanted_.empty() && std::any_of(faces_.begin(), faces_.end(), [&](const Face& face) { return covers(face, {&wanted_.front().character, 1}); }))
         wanted_.pop_front(), linkAsked_ = false;
     if (wanted_.empty()) return FontLook::none;
     if (!dc_) dc_.reset(CreateCompatibleDC(nullptr));
@@ -66,7 +82,7 @@ FontLook FontSearch::lookOnce() {
     }
     // Every face's coverage, read once and kept: later characters are looked up in what was read.
     for (const Face& face : read_)
-        if (has(face, wanted.character)) return foundFace(face);
+        if (covers(face, {&wanted.character, 1})) return foundFace(face);
     if (!names_) {
         names_.emplace();
         LOGFONTW any{};
@@ -76,7 +92,7 @@ FontLook FontSearch::lookOnce() {
     }
     if (read_.size() < names_->size()) {
         read_.push_back(faceNamed((*names_)[read_.size()], DEFAULT_CHARSET));
-        return has(read_.back(), wanted.character) ? foundFace(read_.back()) : FontLook::looked;
+        return covers(read_.back(), {&wanted.character, 1}) ? foundFace(read_.back()) : FontLook::looked;
     }
     faceless_.insert(wanted.character);
     wanted_.pop_front();
@@ -102,36 +118,34 @@ std::optional<FontSearch::Face> FontSearch::linkedFace(const Wanted& wanted) {
         SelectObject(dc_.get(), model);
         link_->ReleaseFont(mapped);
         face = faceNamed(name, charset);
-        if (!has(*face, wanted.character)) face.reset();
+        if (!covers(*face, {&wanted.character, 1})) face.reset();
     }
     SelectObject(dc_.get(), old);
     DeleteObject(model);
     return face;
 }
 
-// A face and what it covers, as its font tells.
+// A face and what it says it covers.
 FontSearch::Face FontSearch::faceNamed(const std::wstring& name, BYTE charset) {
-    LOGFONTW font{};
-    name.copy(font.lfFaceName, LF_FACESIZE - 1);
-    font.lfCharSet = charset;
-    const HFONT made = CreateFontIndirectW(&font);
-    const HGDIOBJ old = SelectObject(dc_.get(), made);
-    Face face{name, charset, {}};
+    Face face{name, charset, {}, nullptr};
+    const UniqueFont made(fontOf(face));
+    const HGDIOBJ old = SelectObject(dc_.get(), made.get());
     if (const DWORD size = GetFontUnicodeRanges(dc_.get(), nullptr)) {
         std::vector<BYTE> buffer(size);
         auto* set = reinterpret_cast<GLYPHSET*>(buffer.data());
         if (GetFontUnicodeRanges(dc_.get(), set)) face.ranges.assign(set->ranges, set->ranges + set->cRanges);
     }
     SelectObject(dc_.get(), old);
-    DeleteObject(made);
     return face;
 }
 
 FontLook FontSearch::foundFace(Face face) {
     wanted_.pop_front();
     linkAsked_ = false;
-    if (std::none_of(faces_.begin(), faces_.end(), [&](const Face& f) { return f.name == face.name; }))
+    if (std::none_of(faces_.begin(), faces_.end(), [&](const Face& f) { return f.name == face.name; })) {
+        face.font.reset(fontOf(face), FontDeleter());
         faces_.push_back(std::move(face));
+    }
     return FontLook::found;
 }
 

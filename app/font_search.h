@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/font_handle.h"
 #include "platform/late_bound.h"
 
 struct IMLangFontLink2;
@@ -27,7 +28,8 @@ public:
     struct Face {
         std::wstring name;
         BYTE charset;
-        std::vector<WCRANGE> ranges;  // the characters it has
+        std::vector<WCRANGE> ranges;  // the characters it says it has
+        std::shared_ptr<std::remove_pointer_t<HFONT>> font;  // to ask for glyphs, once found
     };
 
     FontSearch() = default;
@@ -52,7 +54,8 @@ private:
         void operator()(HDC dc) const { DeleteDC(dc); }
     };
 
-    bool known(wchar_t character) const;
+    bool covers(const Face& face, std::wstring_view characters);
+    bool known(wchar_t character);
     std::optional<Face> linkedFace(const Wanted& wanted);
     Face faceNamed(const std::wstring& name, BYTE charset);
     FontLook foundFace(Face face);
