@@ -44,7 +44,7 @@ bool FontSearch::covers(const Face& face, std::wstring_view characters) {
     if (!std::all_of(characters.begin(), characters.end(), [&](wchar_t c) { return inRanges(face, c); })) return false;
     if (!dc_) dc_.reset(CreateCompatibleDC(nullptr));
     const UniqueFont made(face.font ? nullptr : fontOf(face));
-    const HGDIOBJ old = SelectObject(dc_.get(), face.font ? face.font.get() : made.get());
+    const HGDIOBJ old = SelectObject(dc_.get(), face.font ? face.font : made.get());
     std::vector<WORD> glyphs(characters.size());
     GetGlyphIndicesW(dc_.get(), characters.data(), static_cast<int>(characters.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
     SelectObject(dc_.get(), old);
@@ -63,7 +63,7 @@ std::optional<std::size_t> FontSearch::faceHaving(std::wstring_view characters, 
 }
 
 bool FontSearch::known(wchar_t character) {
-    return faceless_.count(character) ||
+    return faceless_.find(character) != std::wstring::npos ||
            std::any_of(wanted_.begin(), wanted_.end(), [&](const Wanted& w) { return w.character == character; }) ||
            std::any_of(faces_.begin(), faces_.end(), [&](const Face& face) { return covers(face, {&character, 1}); });
 }
@@ -71,7 +71,7 @@ bool FontSearch::known(wchar_t character) {
 FontLook FontSearch::lookOnce() {
     // What a face found meanwhile has needs no look.
     while (!wanted_.empty() && std::any_of(faces_.begin(), faces_.end(), [&](const Face& face) { return covers(face, {&wanted_.front().character, 1}); }))
-        wanted_.pop_front(), linkAsked_ = false;
+        wanted_.erase(wanted_.begin()), linkAsked_ = false;
     if (wanted_.empty()) return FontLook::none;
     if (!dc_) dc_.reset(CreateCompatibleDC(nullptr));
     const Wanted wanted = wanted_.front();
@@ -94,8 +94,8 @@ FontLook FontSearch::lookOnce() {
         read_.push_back(faceNamed((*names_)[read_.size()], DEFAULT_CHARSET));
         return covers(read_.back(), {&wanted.character, 1}) ? foundFace(read_.back()) : FontLook::looked;
     }
-    faceless_.insert(wanted.character);
-    wanted_.pop_front();
+    faceless_ += wanted.character;
+    wanted_.erase(wanted_.begin());
     linkAsked_ = false;
     return FontLook::looked;
 }
@@ -140,10 +140,11 @@ FontSearch::Face FontSearch::faceNamed(const std::wstring& name, BYTE charset) {
 }
 
 FontLook FontSearch::foundFace(Face face) {
-    wanted_.pop_front();
+    wanted_.erase(wanted_.begin());
     linkAsked_ = false;
     if (std::none_of(faces_.begin(), faces_.end(), [&](const Face& f) { return f.name == face.name; })) {
-        face.font.reset(fontOf(face), FontDeleter());
+        fonts_.emplace_back(fontOf(face));
+        face.font = fonts_.back().get();
         faces_.push_back(std::move(face));
     }
     return FontLook::found;

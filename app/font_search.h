@@ -5,10 +5,8 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -29,7 +27,7 @@ public:
         std::wstring name;
         BYTE charset;
         std::vector<WCRANGE> ranges;  // the characters it says it has
-        std::shared_ptr<std::remove_pointer_t<HFONT>> font;  // to ask for glyphs, once found
+        HFONT font;  // to ask for glyphs, once found (held in fonts_)
     };
 
     FontSearch() = default;
@@ -61,8 +59,9 @@ private:
     FontLook foundFace(Face face);
 
     std::vector<Face> faces_;  // found, in the order found
-    std::deque<Wanted> wanted_;
-    std::set<wchar_t> faceless_;  // searched for in every face, in vain
+    std::vector<UniqueFont> fonts_;  // of the faces found
+    std::vector<Wanted> wanted_;  // first come, first looked for
+    std::wstring faceless_;  // searched for in every face, in vain
     bool linkAsked_ = false;  // for the first wanted character
     std::optional<std::vector<std::wstring>> names_;  // every face the system has, once asked
     std::vector<Face> read_;  // their coverage, read one face a look
