@@ -131,6 +131,7 @@ int lacking(HFONT font, std::wstring_view text) {
 struct Drawn {
     std::wstring texts;
     int width;
+    int lineWidth;  // what the program says the name's width is, drawn whole
 };
 Drawn drawnTexts(const std::wstring& name, int width = 300) {
     const HFONT listFont = kavren::createControlFont(kavren::specOf(Control::dirb), 96);
@@ -148,6 +149,7 @@ Drawn drawnTexts(const std::wstring& name, int width = 300) {
     const HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
     SelectObject(dc, listFont);
     kavren::drawDirectoryItem(dc, RECT{0, 0, width, 20}, entry, false, 96, fonts);
+    const int lineWidth = fonts.lineWidth(dc, name);
     const HENHMETAFILE recorded = CloseEnhMetaFile(dc);
     DeleteObject(listFont);
     struct Reading {
@@ -180,12 +182,14 @@ Drawn drawnTexts(const std::wstring& name, int width = 300) {
         return 1;
     }, &reading, nullptr);
     DeleteEnhMetaFile(recorded);
+    reading.drawn.lineWidth = lineWidth;
     return reading.drawn;
 }
 
 // Under a Western and a Chinese locale, with fonts for Chinese, Devanagari and Thai installed (Hebrew and
 // Arabic come with DejaVu): no name is drawn in missing glyphs. Lucida Console keeps every character it
-// has; a right-to-left name goes whole to a face that has it, in one call, which puts it in order.
+// has; a right-to-left name goes whole to a face that has it, in one call, which puts it in order. The
+// width said of a name drawn whole is the width drawn.
 TEST(DirectoryItem, NamesInEveryScriptAreDrawnInRealGlyphsLucidaConsoleKeepingItsOwn) {
     if (const char* acp = std::getenv("KAVREN_EXPECT_ACP")) EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(acp)));
     // Hebrew first: the face found for it says it has some Korean too (Wine cuts its ranges past U+FFFF).
@@ -196,7 +200,11 @@ TEST(DirectoryItem, NamesInEveryScriptAreDrawnInRealGlyphsLucidaConsoleKeepingIt
                                       {L"\u0627\u0644\u0639\u0631\u0628\u064a\u0629", L"{\u0627\u0644\u0639\u0631\u0628\u064a\u0629}"},
                                       {L"\u0939\u093f\u0928\u094d\u0926\u0940 2", L"{\u0939\u093f\u0928\u094d\u0926\u0940}[ 2]"},
                                       {L"\u0e44\u0e17\u0e22", L"{\u0e44\u0e17\u0e22}"}})
-        EXPECT_EQ(drawnTexts(name).texts, drawn);
+    {
+        const Drawn shown = drawnTexts(name);
+        EXPECT_EQ(shown.texts, drawn);
+        EXPECT_EQ(shown.lineWidth, shown.width) << "the width said of " << shown.texts;
+    }
 }
 
 // A name longer than its row, in any script and either direction, ends in "..." within the row, cut
