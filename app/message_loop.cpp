@@ -44,7 +44,7 @@ bool MainWindow::lookOnce() {
     case FontLook::found:  // what was drawn lacking a face is drawn again
         InvalidateRect(control(Control::dirb), nullptr, FALSE);
         layout_->fitFontToText(Control::txtpath, view_.pathText(), scriptFonts_);
-        layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
+        if (!view_.drivesDropped()) layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
         return true;
     case FontLook::looked: return true;
     case FontLook::none: break;
@@ -63,7 +63,8 @@ bool MainWindow::lookOnce() {
         return true;
     }
     if (!form_.drvb_LookOnce()) return false;
-    layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);  // a label in another script
+    // A label in another script; not while the list is open: a new font lays the box out anew, closing it.
+    if (!view_.drivesDropped()) layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
     return true;
 }
 
