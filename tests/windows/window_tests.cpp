@@ -512,25 +512,15 @@ TEST_F(Form1Window, ADroppedFolderOrFileBecomesThePathAndShellAndComWaitUntilNee
 // A folder named in a script whose face is not found yet is listed at once, and drawn again when it is.
 TEST_F(Form1Window, ThePathBoxTakesAFaceThatHasEveryCharacterOfItsText) {
     const std::wstring hindi = L"\u0939\u093f\u0928\u094d\u0926\u0940";
-    window.handleEvents(0);  // the watch starts
+    ASSERT_TRUE(pumpUntil([&] { return window.watch().event() != nullptr; })) << "the shown directory is not watched";
     fs::create_directory(work / hindi);
     const HWND dirb = control(Control::dirb);
     const auto index = [&] { return SendMessageW(dirb, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(hindi.c_str())); };
     ASSERT_TRUE(pumpUntil([&] { return index() != LB_ERR; }));
     pumpUntil([] { return false; }, 1000);  // the looks, and what they ask to be drawn
-    const auto rowShown = [&] {
-        RECT row{};
-        SendMessageW(dirb, LB_GETITEMRECT, static_cast<WPARAM>(index()), reinterpret_cast<LPARAM>(&row));
-        const HDC dc = GetDC(dirb);
-        std::vector<COLORREF> pixels;
-        for (int y = row.top; y < row.bottom; ++y)
-            for (int x = row.left; x < row.right; ++x) pixels.push_back(GetPixel(dc, x, y));
-        ReleaseDC(dirb, dc);
-        return pixels;
-    };
-    const auto painted = rowShown();
+    const auto painted = rowOnScreen(dirb, static_cast<std::size_t>(index()));
     RedrawWindow(dirb, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    EXPECT_TRUE(rowShown() == painted) << "the row was not drawn again in the face found for it";
+    EXPECT_TRUE(rowOnScreen(dirb, static_cast<std::size_t>(index())) == painted) << "the row was not drawn again in the face found for it";
 
     const HWND txtpath = control(Control::txtpath);
     const auto font = [&] { return reinterpret_cast<HFONT>(SendMessageW(txtpath, WM_GETFONT, 0, 0)); };
