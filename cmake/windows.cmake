@@ -24,6 +24,8 @@ add_library(kavren_win STATIC
     app/entry_descriptions.cpp
     app/entry_tooltip.cpp
     app/script_text.cpp
+    app/text_clusters.cpp
+    app/font_search.cpp
 )
 target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32 uuid)
 
@@ -36,3 +38,5 @@ set_property(TARGET kavren_ui kavren_win kavren_core PROPERTY INTERPROCEDURAL_OP
 add_subdirectory(tests/tool)
 add_subdirectory(tests/windows)
 add_subdirectory(bench)
+# GCC 12's link-time optimisation stops with an internal error on this file.
+set_source_files_properties(app/font_search.cpp PROPERTIES COMPILE_OPTIONS -fno-lto)

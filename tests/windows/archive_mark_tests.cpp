@@ -9,17 +9,6 @@ namespace {
 
 using namespace form1_window;
 
-// One row of the directory list as it is on screen now, without asking it to paint (nor to answer, given its place).
-std::vector<COLORREF> rowOnScreen(HWND dirb, std::size_t index, RECT row = {}) {
-    if (IsRectEmpty(&row)) SendMessageW(dirb, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
-    const HDC dc = GetDC(dirb);
-    std::vector<COLORREF> pixels;
-    for (int y = row.top; y < row.bottom; ++y)
-        for (int x = row.left; x < row.right; ++x) pixels.push_back(GetPixel(dc, x, y));
-    ReleaseDC(dirb, dc);
-    return pixels;
-}
-
 // A file named KAV.REN, in any case and hidden or not, marks its folder; a folder of that name does
 // not. The shown directory's own mark follows the file as it is made, renamed and removed. The program's
 // own loop, which waits without a time limit, makes its looks with no input at all (seen from another

@@ -19,6 +19,17 @@ namespace form1_window {
 namespace fs = std::filesystem;
 using kavren::Control;
 
+// One row of the directory list as it is on screen now, without asking it to paint (nor to answer, given its place).
+inline std::vector<COLORREF> rowOnScreen(HWND dirb, std::size_t index, RECT row = {}) {
+    if (IsRectEmpty(&row)) SendMessageW(dirb, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+    const HDC dc = GetDC(dirb);
+    std::vector<COLORREF> pixels;
+    for (int y = row.top; y < row.bottom; ++y)
+        for (int x = row.left; x < row.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(dirb, dc);
+    return pixels;
+}
+
 // WM_GETTEXT: for an edit control, its content.
 inline std::wstring textOf(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
