@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -36,6 +37,16 @@ inline std::wstring textOf(HWND hwnd) {
     text.resize(static_cast<std::size_t>(
         SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
+}
+
+// How many characters of `text` the font lacks: its missing glyphs.
+inline int lacking(HFONT font, std::wstring_view text) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, font);
+    std::vector<WORD> glyphs(text.size());
+    GetGlyphIndicesW(dc, text.data(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    DeleteDC(dc);
+    return static_cast<int>(std::count(glyphs.begin(), glyphs.end(), 0xFFFF));
 }
 
 struct Box {
