@@ -38,11 +38,12 @@ HRESULT EntryDescriptions::GetPropValue(const BYTE* identity, DWORD identityLeng
     HWND hwnd = nullptr;
     DWORD object = 0, child = 0;
     if (!IsEqualGUID(property, PROPID_ACC_DESCRIPTION) ||
-        FAILED(services_->DecomposeHwndIdentityString(identity, identityLength, &hwnd, &object, &child)) ||
-        hwnd != dirb_ || child == CHILDID_SELF || child > list_.entries().size() || !list_.entries()[child - 1].holdsArchive)
-        return S_OK;  // the system's own description stands
+        FAILED(services_->DecomposeHwndIdentityString(identity, identityLength, &hwnd, &object, &child)) || hwnd != dirb_)
+        return S_OK;
+    const std::wstring description(descriptionOf(list_, child));
+    if (description.empty()) return S_OK;  // the system's own description stands
     value->vt = VT_BSTR;
-    value->bstrVal = allocString_(std::wstring(kHoldsArchiveDescription).c_str());
+    value->bstrVal = allocString_(description.c_str());
     *has = value->bstrVal != nullptr;
     return S_OK;
 }

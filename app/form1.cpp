@@ -126,7 +126,13 @@ void Form1::drvb_DrivesChanged() {
     }
     drives_ = std::move(entries);
     drivesLooked_ = 0;
-    view_.showDrives(drives_, driveOf(dirb_.path()));
+    showDrives();
+}
+
+// Filling an open list anew would move its highlight, or close it: the entries wait until it is closed.
+void Form1::showDrives() {
+    drivesHeld_ = view_.drivesDropped();
+    if (!drivesHeld_) view_.showDrives(drives_, driveOf(dirb_.path()));
 }
 
 std::wstring Form1::drvbText() const {
@@ -137,13 +143,17 @@ std::wstring Form1::drvbText() const {
 
 // The letter first: the entries stay in letter order, and a typed letter picks its drive.
 bool Form1::drvb_LookOnce() {
+    if (drivesHeld_ && !view_.drivesDropped()) {
+        showDrives();
+        return true;
+    }
     if (drivesLooked_ >= drives_.size()) return false;
     std::wstring& entry = drives_[drivesLooked_++];
     const std::wstring letter = letterOf(entry), label = platform_.driveLabel(letter);
     const std::wstring looked = label.empty() ? letter : letter + L' ' + label;
     if (looked != entry) {
         entry = looked;
-        view_.showDrives(drives_, driveOf(dirb_.path()));
+        showDrives();
     }
     return true;
 }

@@ -26,6 +26,12 @@ inline constexpr int kExitToolMissing = 2;
 
 // What screen readers say of a directory list entry whose folder holds the archive.
 inline constexpr std::wstring_view kHoldsArchiveDescription = L"Holds KAV.REN";
+// What screen readers hear of child `child` of the directory list besides its name. Child ids
+// count from 1: 0 stands for the list itself.
+inline std::wstring_view descriptionOf(const DirectoryList& list, unsigned long child) {
+    const bool holds = child >= 1 && child <= list.entries().size() && list.entries()[child - 1].holdsArchive;
+    return holds ? kHoldsArchiveDescription : std::wstring_view{};
+}
 
 inline constexpr std::wstring_view kAboutTitle = L"About KAVREN UI";
 extern const std::wstring_view kAboutText;
@@ -52,6 +58,8 @@ public:
     virtual void showDrives(const std::vector<std::wstring>& entries, std::wstring_view current) = 0;
     // Selects a drive by its letter without raising the drive list's Change event.
     virtual void selectDrive(std::wstring_view drive) = 0;
+    // Whether the user has the drive list open: its entries and highlight are theirs until it closes.
+    virtual bool drivesDropped() = 0;
     virtual void showDirectories(const DirectoryList& list) = 0;
     // Makes the directory list what `list` now is by `edits`, made since it was last shown. The
     // highlighted entry and the one at the top stay where they are, the highlight going back to
@@ -98,6 +106,7 @@ public:
     void drvb_DrivesChanged();
     // One look at a drive's label, which may wait on the device (so never before the window is
     // shown); its entry shows it after the letter. False when every drive has had its look.
+    // What changed while the list was open shows in the first such turn after it closed.
     bool drvb_LookOnce();
     // A double-click (or Enter) on entry `index` of the directory list.
     void dirb_Activate(std::size_t index);
@@ -128,6 +137,7 @@ private:
     // Whether the item became the path.
     bool openDirectory(std::wstring_view item);
     void cannotRead(const std::wstring& directory, const PlatformError& error);
+    void showDrives();
 
     Platform& platform_;
     FormView& view_;
@@ -137,6 +147,7 @@ private:
     // `drivesLooked_` have had their look since the drives last changed.
     std::vector<std::wstring> drives_;
     std::size_t drivesLooked_ = 0;
+    bool drivesHeld_ = false;  // changed while the list was open, not shown yet
 };
 
 }  // namespace kavren

@@ -5,21 +5,15 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "app/control_table.h"
+#include "app/font_handle.h"
 
 namespace kavren {
 
 class ScriptFonts;
-
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 class FormLayout {
 public:

@@ -45,6 +45,8 @@ void Win32FormView::selectDrive(std::wstring_view drive) {
     SendMessageW(drvb, CB_SETCURSEL, index == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(index), 0);
 }
 
+bool Win32FormView::drivesDropped() { return SendMessageW(control(Control::drvb), CB_GETDROPPEDSTATE, 0, 0) != FALSE; }
+
 void Win32FormView::showDirectories(const DirectoryList& list) { fillDirectoryBox(control(Control::dirb), list); }
 
 void Win32FormView::updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) {

@@ -19,6 +19,7 @@ public:
     std::wstring selectedDrive() override;
     void showDrives(const std::vector<std::wstring>& entries, std::wstring_view current) override;
     void selectDrive(std::wstring_view drive) override;
+    bool drivesDropped() override;
     void showDirectories(const DirectoryList& list) override;
     void updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) override;
     void redrawDirectory(std::size_t index) override;

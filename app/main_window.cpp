@@ -61,6 +61,7 @@ bool MainWindow::create(HINSTANCE instance, int showCommand, std::wstring_view s
     createControls(instance);
     directoryInput_.emplace(control(Control::dirb), form_, platform_);
     layout_->fitListHeights();
+    tooltip_.emplace(control(Control::dirb), form_.dirb(), *layout_, scriptFonts_);
     focusBeforeDeactivation_ = control(Control::dirb);  // where the focus goes when the window is activated
 
     if (!form_.Form_Load()) return false;
@@ -190,6 +191,9 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi(), scriptFonts_);
         return TRUE;
     }
+    case WM_SETCURSOR:  // passed up by a control under the pointer
+        if (tooltip_) tooltip_->pointerOver(reinterpret_cast<HWND>(wParam));
+        break;
     case WM_CTLCOLORSTATIC:
         layout_->keepLabelBeneathBoxes(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
         break;  // in the system's colours

@@ -11,6 +11,7 @@
 #include "app/control_table.h"
 #include "app/directory_input.h"
 #include "app/entry_descriptions.h"
+#include "app/entry_tooltip.h"
 #include "app/form1.h"
 #include "app/form_layout.h"
 #include "app/form_view.h"
@@ -73,6 +74,7 @@ private:
     HWND hwnd_ = nullptr;
     std::optional<FormLayout> layout_;  // from the window's creation on, when its DPI is known
     std::optional<DirectoryInput> directoryInput_;  // the list's keys and menu, once it exists
+    std::optional<EntryTooltip> tooltip_;  // from the controls' creation on
     HWND focusBeforeDeactivation_ = nullptr;
     std::optional<ComApartment> com_;  // started when first needed: path suggestions, descriptions
     bool suggestionsOffered_ = false;

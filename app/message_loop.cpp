@@ -1,5 +1,6 @@
 // Form1's message loop: messages and changes in the shown directory, waited for together on the
-// one thread, and in its idle turns the looks that may wait on a device; the window's own keys
+// one thread, and in its idle turns the looks that may wait on a device or take long (a face for a
+// script); the window's own keys
 // (TAB between controls, F5 anywhere).
 #include "app/main_window.h"
 
@@ -36,8 +37,18 @@ void MainWindow::takeChanges(HANDLE signalled) {
     }
 }
 
-// The rows on screen, and the one partly shown under them; then the drives' labels.
+// Faces for characters drawn without one first; then the rows on screen, and the one partly shown
+// under them; then the drives' labels.
 bool MainWindow::lookOnce() {
+    switch (scriptFonts_.lookOnce()) {
+    case FontLook::found:  // what was drawn lacking a face is drawn again
+        InvalidateRect(control(Control::dirb), nullptr, FALSE);
+        layout_->fitFontToText(Control::txtpath, view_.pathText(), scriptFonts_);
+        if (!view_.drivesDropped()) layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
+        return true;
+    case FontLook::looked: return true;
+    case FontLook::none: break;
+    }
     const HWND dirb = control(Control::dirb);
     RECT client{};
     GetClientRect(dirb, &client);
@@ -52,7 +63,8 @@ bool MainWindow::lookOnce() {
         return true;
     }
     if (!form_.drvb_LookOnce()) return false;
-    layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);  // a label in another script
+    // A label in another script; not while the list is open: a new font lays the box out anew, closing it.
+    if (!view_.drivesDropped()) layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
     return true;
 }
 

@@ -1,51 +1,91 @@
-// A line drawn in the fonts that have its characters, and the font a one-font control needs.
+// A line drawn in the fonts that have its characters, cut short between clusters, and the font a
+// one-font control needs.
 #include "app/script_text.h"
 
-#include <mlang.h>
+#include <algorithm>
 
-#include <cwchar>
-
-#include "app/text_runs.h"
+#include "app/text_clusters.h"
 
 namespace kavren {
 namespace {
 
-constexpr CLSID kMultiLanguage{0x275c23e2, 0x3747, 0x11d0, {0x9f, 0xea, 0x00, 0xaa, 0x00, 0x3f, 0x86, 0x46}};
-constexpr IID kFontLink2{0xdccfc162, 0x2b38, 0x11d2, {0xb7, 0xec, 0x00, 0xc0, 0x4f, 0x8f, 0x5d, 0x9a}};
+constexpr std::wstring_view kEllipsis = L"...";
 
-// Each character of `text`: whether the DC's font has it, and its direction.
-std::vector<Character> characters(HDC dc, std::wstring_view text) {
-    const int length = static_cast<int>(text.size());
-    std::vector<WORD> glyphs(text.size()), types(text.size());
-    GetGlyphIndicesW(dc, text.data(), length, glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
-    GetStringTypeW(CT_CTYPE2, text.data(), length, types.data());
-    std::vector<Character> line(text.size());
-    for (std::size_t i = 0; i < line.size(); ++i)
-        line[i] = {glyphs[i] != 0xFFFF, types[i] == C2_LEFTTORIGHT   ? Direction::leftToRight
-                                        : types[i] == C2_RIGHTTOLEFT ? Direction::rightToLeft
-                                                                     : Direction::none};
-    return line;
+// Whether the DC's font has each character of `text`.
+std::vector<bool> inFont(HDC dc, std::wstring_view text) {
+    std::vector<WORD> glyphs(text.size());
+    GetGlyphIndicesW(dc, text.data(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    std::vector<bool> has(text.size());
+    std::transform(glyphs.begin(), glyphs.end(), has.begin(), [](WORD glyph) { return glyph != 0xFFFF; });
+    return has;
 }
 
-std::size_t firstLacking(const std::vector<Character>& line) {
-    std::size_t i = 0;
-    while (i < line.size() && line[i].inFont) ++i;
-    return i;
+int extent(HDC dc, std::wstring_view text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+    return size.cx;
 }
 
 }  // namespace
 
-ScriptFonts::~ScriptFonts() {
-    if (link_) link_->Release();
+ScriptFonts::Line ScriptFonts::analyse(HDC dc, std::wstring_view text) {
+    const auto base = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
+    const std::vector<bool> has = inFont(dc, text);
+    std::vector<WORD> types(text.size());
+    GetStringTypeW(CT_CTYPE2, text.data(), static_cast<int>(text.size()), types.data());
+    Line line{std::vector<Character>(text.size()), {base}, std::find(has.begin(), has.end(), false) == has.end()};
+    for (std::size_t i = 0; i < text.size(); ++i)
+        line.characters[i] = {0, types[i] == C2_LEFTTORIGHT   ? Direction::leftToRight
+                                 : types[i] == C2_RIGHTTOLEFT ? Direction::rightToLeft
+                                                              : Direction::none};
+    if (line.whole) return line;
+    // A stretch of one script is shaped in the face of the first character the DC's font lacks.
+    const std::vector<bool> starts = clusterStarts(dc, text, [&](std::size_t begin, std::size_t end) {
+        const auto lacking = std::find(has.begin() + begin, has.begin() + end, false);
+        if (lacking == has.begin() + end) return base;
+        const auto face = search_.faceHaving(text.substr(lacking - has.begin(), 1), 0, base);
+        return face ? fontOf(*face, base) : base;
+    });
+    for (std::size_t begin = 0, end; begin < text.size(); begin = end) {
+        end = begin + 1;
+        while (end < text.size() && !starts[end]) line.characters[end++].startsCluster = false;
+        const auto lacking = std::find(has.begin() + begin, has.begin() + end, false);
+        if (lacking == has.begin() + end) continue;
+        // A cluster the DC's font lacks any of goes whole to a face that has all of it.
+        const auto face = search_.faceHaving(text.substr(begin, end - begin), lacking - has.begin() - begin, base);
+        if (!face) continue;
+        const HFONT font = fontOf(*face, base);
+        auto index = std::find(line.fonts.begin(), line.fonts.end(), font) - line.fonts.begin();
+        if (index == static_cast<std::ptrdiff_t>(line.fonts.size())) line.fonts.push_back(font);
+        for (std::size_t i = begin; i < end; ++i) line.characters[i].font = static_cast<unsigned char>(std::min<std::ptrdiff_t>(index, 255));
+    }
+    return line;
+}
+
+// The width of the line's characters before `end`, each run in its font.
+int ScriptFonts::widthTo(HDC dc, std::wstring_view text, const Line& line, std::size_t end) {
+    const HGDIOBJ base = GetCurrentObject(dc, OBJ_FONT);
+    int width = 0;
+    textRuns(std::vector<Character>(line.characters.begin(), line.characters.begin() + end), [&](const TextRun& run) {
+        SelectObject(dc, line.fonts[run.font]);
+        width += extent(dc, text.substr(run.begin, run.end - run.begin));
+        SelectObject(dc, base);
+    });
+    return width;
 }
 
 void ScriptFonts::drawLine(HDC dc, RECT rect, std::wstring_view text) {
-    const std::vector<Character> line = characters(dc, text);
-    if (firstLacking(line) == line.size()) {
+    const Line line = analyse(dc, text);
+    if (line.whole) {
         DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect,
                   DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
         return;
     }
+    // Cut short as DrawTextW cuts: what fits with the ellipsis after it, here between clusters.
+    const int room = rect.right - rect.left;
+    std::size_t end = text.size();
+    if (widthTo(dc, text, line, end) > room)
+        end = cutBefore(line.characters, room - extent(dc, kEllipsis), [&](std::size_t e) { return widthTo(dc, text, line, e); });
     TEXTMETRICW metrics{};
     GetTextMetricsW(dc, &metrics);
     const HGDIOBJ base = GetCurrentObject(dc, OBJ_FONT);
@@ -53,62 +93,45 @@ void ScriptFonts::drawLine(HDC dc, RECT rect, std::wstring_view text) {
     const UINT align = SetTextAlign(dc, TA_BASELINE | TA_UPDATECP);
     POINT was{};
     MoveToEx(dc, rect.left, rect.top + (rect.bottom - rect.top - metrics.tmHeight) / 2 + metrics.tmAscent, &was);
-    textRuns(line, [&](const TextRun& run) {
-        const std::wstring_view part = text.substr(run.begin, run.end - run.begin);
-        if (run.elsewhere) SelectObject(dc, fontShowing(dc, part));
+    const auto draw = [&](std::wstring_view part) {
         ExtTextOutW(dc, 0, 0, ETO_CLIPPED, &rect, part.data(), static_cast<UINT>(part.size()), nullptr);
+    };
+    textRuns(std::vector<Character>(line.characters.begin(), line.characters.begin() + end), [&](const TextRun& run) {
+        SelectObject(dc, line.fonts[run.font]);
+        draw(text.substr(run.begin, run.end - run.begin));
         SelectObject(dc, base);
     });
+    if (end < text.size()) draw(kEllipsis);
     MoveToEx(dc, was.x, was.y, nullptr);
     SetTextAlign(dc, align);
 }
 
 int ScriptFonts::lineWidth(HDC dc, std::wstring_view text) {
-    const HGDIOBJ base = GetCurrentObject(dc, OBJ_FONT);
-    int width = 0;
-    textRuns(characters(dc, text), [&](const TextRun& run) {
-        const std::wstring_view part = text.substr(run.begin, run.end - run.begin);
-        if (run.elsewhere) SelectObject(dc, fontShowing(dc, part));
-        SIZE extent{};
-        GetTextExtentPoint32W(dc, part.data(), static_cast<int>(part.size()), &extent);
-        width += extent.cx;
-        SelectObject(dc, base);
-    });
-    return width;
+    return widthTo(dc, text, analyse(dc, text), text.size());
 }
 
 HFONT ScriptFonts::fontShowing(HDC dc, std::wstring_view text) {
     const auto base = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
-    const std::size_t lacking = firstLacking(characters(dc, text));
-    return lacking == text.size() ? base : fontFor(dc, base, text[lacking]);
+    const std::vector<bool> has = inFont(dc, text);
+    const auto lacking = std::find(has.begin(), has.end(), false);
+    if (lacking == has.end()) return base;
+    const auto face = search_.faceHaving(text.substr(lacking - has.begin(), 1), 0, base);
+    return face ? fontOf(*face, base) : base;
 }
 
-// MLang knows which font has a character: by its code pages, or by searching every font for a
-// character of none. Its font is of the DC's size; ours is made like the DC's, in that face.
-HFONT ScriptFonts::fontFor(HDC dc, HFONT base, wchar_t character) {
-    if (!com_) link_ = static_cast<IMLangFontLink2*>(com_.emplace().create(kMultiLanguage, kFontLink2));
-    DWORD pages = 0;
-    HFONT mapped = nullptr;
-    if (!link_ || FAILED(link_->GetCharCodePages(character, &pages)) || FAILED(link_->MapFont(dc, pages, character, &mapped)) || !mapped)
-        return base;
-    // The face the system chose, named: the font asked for may name another.
+// A font like `base` in a face found: made once for each size and weight.
+HFONT ScriptFonts::fontOf(std::size_t face, HFONT base) {
     LOGFONTW wanted{};
     GetObjectW(base, sizeof wanted, &wanted);
-    SelectObject(dc, mapped);
-    GetTextFaceW(dc, LF_FACESIZE, wanted.lfFaceName);
-    wanted.lfCharSet = static_cast<BYTE>(GetTextCharset(dc));
+    for (const Made& made : made_)
+        if (made.face == face && made.height == wanted.lfHeight && made.weight == wanted.lfWeight) return made.font.get();
+    const FontSearch::Face& found = search_.face(face);
+    std::fill(std::begin(wanted.lfFaceName), std::end(wanted.lfFaceName), L'\0');
+    found.name.copy(wanted.lfFaceName, LF_FACESIZE - 1);
+    wanted.lfCharSet = found.charset;
     wanted.lfPitchAndFamily = DEFAULT_PITCH;
-    SelectObject(dc, base);
-    link_->ReleaseFont(mapped);
-    for (const UniqueFont& font : fonts_) {
-        LOGFONTW made{};
-        GetObjectW(font.get(), sizeof made, &made);
-        if (made.lfHeight == wanted.lfHeight && made.lfWeight == wanted.lfWeight &&
-            std::wcscmp(made.lfFaceName, wanted.lfFaceName) == 0)
-            return font.get();
-    }
-    fonts_.emplace_back(CreateFontIndirectW(&wanted));
-    return fonts_.back().get();
+    made_.push_back({face, wanted.lfHeight, wanted.lfWeight, UniqueFont(CreateFontIndirectW(&wanted))});
+    return made_.back().font.get();
 }
 
 }  // namespace kavren

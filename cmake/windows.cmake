@@ -7,6 +7,9 @@ add_link_options(-static -municode)
 set(CMAKE_CXX_FLAGS_RELEASE "-Os -DNDEBUG")
 add_compile_options(-ffunction-sections -fdata-sections)
 add_link_options(-Wl,--gc-sections)
+# GCC 12 stops with an internal error (binds_to_current_def_p) when it splits the program into
+# partitions for link-time optimisation; in one it does not, and the program is small.
+add_link_options(-flto-partition=one)
 
 # The Win32 side of the program: platform calls and the window shell. The test
 # programs link it too, to look at the window from inside its own process.
@@ -24,7 +27,10 @@ add_library(kavren_win STATIC
     app/directory_input.cpp
     app/directory_item.cpp
     app/entry_descriptions.cpp
+    app/entry_tooltip.cpp
     app/script_text.cpp
+    app/text_clusters.cpp
+    app/font_search.cpp
 )
 target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user32 kernel32 uuid)
 

@@ -4,11 +4,6 @@
 #include <dbt.h>
 
 namespace kavren {
-namespace {
-
-constexpr ULONG_PTR kNotificationsLost = 0x10C;  // STATUS_NOTIFY_ENUM_DIR, as the read's status
-
-}  // namespace
 
 void DirectoryWatch::watch(const std::wstring& directory, HWND window) {
     stop();
@@ -65,16 +60,13 @@ DirectoryChanges DirectoryWatch::take() {
     DirectoryChanges changes;
     DWORD bytes = 0;
     if (!handle_) return changes;
-    if (!GetOverlappedResult(handle_.get(), &overlapped_, &bytes, FALSE)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE) return changes;
-        if (error != ERROR_NOTIFY_ENUM_DIR) {
-            stop();  // the directory, its drive or its share went: the list keeps what it shows
-            return changes;
-        }
-        changes.lost = true;
-    } else if (bytes == 0 || overlapped_.Internal == kNotificationsLost) {
-        changes.lost = true;  // more changed than the buffer holds
+    const bool completed = GetOverlappedResult(handle_.get(), &overlapped_, &bytes, FALSE);
+    const DWORD error = completed ? ERROR_SUCCESS : GetLastError();
+    if (error == ERROR_IO_INCOMPLETE) return changes;
+    changes.lost = notificationsLost(completed, error, bytes, overlapped_.Internal);
+    if (!completed && !changes.lost) {
+        stop();  // the directory, its drive or its share went: the list keeps what it shows
+        return changes;
     }
     for (DWORD offset = 0; !changes.lost && bytes > 0;) {
         const auto* record = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(

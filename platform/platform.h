@@ -29,6 +29,13 @@ struct DirectoryChanges {
     bool lost = false;
 };
 
+// Whether a watch's read lost its notifications (more changed than its buffer holds), as either
+// system says it: the read failed with ERROR_NOTIFY_ENUM_DIR (Wine), or it completed with no bytes
+// or with the status STATUS_NOTIFY_ENUM_DIR (Windows). `error` is that of a read that failed.
+inline bool notificationsLost(bool completed, unsigned long error, unsigned long bytes, unsigned long long status) {
+    return completed ? bytes == 0 || status == 0x10C : error == 1022;
+}
+
 class Platform {
 public:
     virtual ~Platform() = default;

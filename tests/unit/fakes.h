@@ -103,13 +103,14 @@ struct FakePlatform : Platform {
 struct FakeView : FormView {
     std::wstring path, drive;  // drive: the one selected, empty for none
     std::vector<std::wstring> drives, shown;  // the names the drive and the directory lists show
-    bool recursive = false;
+    bool recursive = false, dropped = false;  // dropped: the drive list is open
     std::optional<std::size_t> highlighted;  // in the directory list
 
     std::wstring pathText() override { return path; }
     void setPathText(std::wstring_view text) override { path = text; }
     bool recursiveChecked() override { return recursive; }
     std::wstring selectedDrive() override { return drive; }
+    bool drivesDropped() override { return dropped; }
     void showDrives(const std::vector<std::wstring>& all, std::wstring_view current) override {
         drives = all;
         selectDrive(current);

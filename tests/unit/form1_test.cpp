@@ -215,9 +215,18 @@ TEST_F(Form1Test, DriveEntriesGetTheirLabelsOneLookAtATimeAfterTheirLetters) {
     platform.labels = {{L"D:", L"\\\\server\\share"}, {L"F:", L"STICK"}};
     form.drvb_DrivesChanged();
     EXPECT_EQ(view.drives, (Texts{L"C: System", L"D: \\\\server\\share", L"F:"}));
+    // The user opens the list and moves to F:; G: arrives and labels change meanwhile: the list stays.
+    view.dropped = true, view.drive = L"F:";
+    platform.driveLetters.push_back(L"G:");
+    form.drvb_DrivesChanged();
     while (form.drvb_LookOnce()) {
     }
-    EXPECT_EQ(view.drives, (Texts{L"C:", L"D: \\\\server\\share", L"F: STICK"}));
+    EXPECT_EQ(view.drives, (Texts{L"C: System", L"D: \\\\server\\share", L"F:"})) << "filled anew while open";
+    EXPECT_EQ(view.drive, L"F:") << "the highlight moved";
+    view.dropped = false;
+    EXPECT_TRUE(form.drvb_LookOnce()) << "nothing shown once closed";
+    EXPECT_EQ(view.drives, (Texts{L"C:", L"D: \\\\server\\share", L"F: STICK", L"G:"}));
+    EXPECT_EQ(view.drive, L"C:");
 }
 
 TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
@@ -233,7 +242,7 @@ TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
          {{L"z", L"y", L"b", L"a", L"c"}}, {L"Game Data", L"Zed", L"a", L"b", L"c", L"y", L"z"}},
         {[&] { work.push_back(L"Long"), platform.spelled[L"C:\\Work\\LONG~1"] = L"Long"; }, {{L"LONG~1"}},  // short name
          {L"Game Data", L"Long", L"Zed", L"a", L"b", L"c", L"y", L"z"}},
-        {[&] { work = {L"Late", L"Zed"}; }, {{}, true}, {L"Late", L"Zed"}},  // lost: read again
+        {[&] { work = {L"Late", L"Zed"}; }, {{}, notificationsLost(true, 0, 0, 0x10C)}, {L"Late", L"Zed"}},  // lost: read
         {[&] { platform.tree.erase(L"C:\\Work"), platform.tree[L"C:\\"] = {}; }, {{L"Late"}}, {L"Late", L"Zed"}},  // gone
         {[] {}, {{}, true}, {L"Late", L"Zed"}},
     };
@@ -246,6 +255,9 @@ TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
         EXPECT_EQ(state(), State(L"typed", L"C:", shown, L"C:\\Work"));
     }
     EXPECT_TRUE(platform.messages.empty());
+    // Lost as Wine says it (the read fails), or by no bytes alone; not when a read brought records or the directory went.
+    EXPECT_TRUE(notificationsLost(false, 1022, 0, 0) && notificationsLost(true, 0, 0, 0)) << "failed, or no bytes";
+    EXPECT_FALSE(notificationsLost(true, 0, 12, 0) || notificationsLost(false, 2, 0, 0)) << "lost";
 
     // The drive the list shows goes: none is selected, and the list stays.
     platform.driveLetters = {L"D:"};
@@ -257,7 +269,7 @@ TEST_F(Form1Test, TheListFollowsTheDiskAndTheDrivesAndNothingElseMoves) {
 // the list moves, F5 or the disk says otherwise; a mark stays drawn until the look says it went.
 TEST_F(Form1Test, FoldersHoldingTheArchiveAreMarkedLookedAtOnlyWhenDrawnAndFollowTheDisk) {
     // C:\, Work (current), Game Data, Other.
-    platform.archives = {L"C:\\", L"C:\\Work\\Game Data"};
+    platform.archives = {L"C:\\", L"C:\\Work\\Game Data", L"C:\\Work\\Other"};
     const auto marks = [&] {
         std::wstring seen;
         for (const auto& entry : form.dirb().entries()) seen += entry.holdsArchive ? L'M' : L'.';
@@ -273,8 +285,11 @@ TEST_F(Form1Test, FoldersHoldingTheArchiveAreMarkedLookedAtOnlyWhenDrawnAndFollo
     EXPECT_EQ(lookAll(0, 9), (Texts{L"C:\\", L"C:\\Work\\Other"}));
     for (std::size_t drawn : {0, 2, 3}) form.dirb_Drawing(drawn);
     EXPECT_EQ(lookAll(0, 9), Texts{}) << "looked at twice";
-    EXPECT_EQ(marks(), L"M.M.");
-    EXPECT_EQ(view.redrawn, (std::vector<std::size_t>{2, 0}));
+    EXPECT_EQ(marks(), L"M.MM");
+    EXPECT_EQ(view.redrawn, (std::vector<std::size_t>{2, 0, 3}));
+    std::wstring heard;  // what screen readers hear, by child id: 0 is the list itself, its entries count from 1
+    for (unsigned long child = 0; child <= 5; ++child) heard += descriptionOf(form.dirb(), child) == L"Holds KAV.REN" ? L'H' : L'.';
+    EXPECT_EQ(heard, L".H.HH.");
 
     // KAV.REN made in the shown directory, removed from a subdirectory, a folder named so elsewhere.
     form.dirb_Drawing(1);
@@ -282,9 +297,9 @@ TEST_F(Form1Test, FoldersHoldingTheArchiveAreMarkedLookedAtOnlyWhenDrawnAndFollo
     platform.archives = {L"C:\\Work"};
     form.dirb_ArchiveChanged();
     form.dirb_DiskChanged({{L"Game Data"}});
-    EXPECT_EQ(marks(), L"M.M.") << "a mark went before its look";
+    EXPECT_EQ(marks(), L"M.MM") << "a mark went before its look";
     EXPECT_EQ(lookAll(0, 9), (Texts{L"C:\\Work", L"C:\\Work\\Game Data"}));
-    EXPECT_EQ(marks(), L"MM..") << "the root is not looked at again";
+    EXPECT_EQ(marks(), L"MM.M") << "neither the root nor Other is looked at again";
     form.dirb_Refresh();  // F5: everything drawn is looked at again
     EXPECT_EQ(lookAll(0, 9).size(), 4u);
     form.dirb_DiskChanged({{}, true});

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -19,12 +20,33 @@ namespace form1_window {
 namespace fs = std::filesystem;
 using kavren::Control;
 
+// One row of the directory list as it is on screen now, without asking it to paint (nor to answer, given its place).
+inline std::vector<COLORREF> rowOnScreen(HWND dirb, std::size_t index, RECT row = {}) {
+    if (IsRectEmpty(&row)) SendMessageW(dirb, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+    const HDC dc = GetDC(dirb);
+    std::vector<COLORREF> pixels;
+    for (int y = row.top; y < row.bottom; ++y)
+        for (int x = row.left; x < row.right; ++x) pixels.push_back(GetPixel(dc, x, y));
+    ReleaseDC(dirb, dc);
+    return pixels;
+}
+
 // WM_GETTEXT: for an edit control, its content.
 inline std::wstring textOf(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
         SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
+}
+
+// How many characters of `text` the font lacks: its missing glyphs.
+inline int lacking(HFONT font, std::wstring_view text) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, font);
+    std::vector<WORD> glyphs(text.size());
+    GetGlyphIndicesW(dc, text.data(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    DeleteDC(dc);
+    return static_cast<int>(std::count(glyphs.begin(), glyphs.end(), 0xFFFF));
 }
 
 struct Box {
@@ -80,6 +102,8 @@ protected:
         SetFileAttributesW((work / L".hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
         fs::current_path(work);  // where the directory list starts
         hook = SetWindowsHookExW(WH_CBT, answerBoxes, nullptr, GetCurrentThreadId());
+        // Where an earlier test left the pointer, a tooltip would show, and its timers wake the loop.
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
         ASSERT_TRUE(window.create(GetModuleHandleW(nullptr), SW_SHOWNORMAL, L""));
         for (const fs::path& part : work.relative_path()) chain.push_back(part.wstring());
     }

@@ -1,0 +1,81 @@
+// The directory list's tooltip on the real window, driven as Windows drives it: the pointer put on an
+// entry and the list told (WM_MOUSEMOVE, WM_MOUSELEAVE), the tooltip control keeping its own time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "form1_window.h"
+
+namespace {
+
+using namespace form1_window;
+
+// The program's tooltip: a window of the tooltip class that the form owns.
+HWND tooltipOf(HWND form) {
+    std::pair<HWND, HWND> search{form, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM data) {
+        auto& [owner, found] = *reinterpret_cast<std::pair<HWND, HWND>*>(data);
+        wchar_t kind[32] = {};
+        GetClassNameW(hwnd, kind, 32);
+        if (GetWindow(hwnd, GW_OWNER) == owner && std::wstring(kind) == TOOLTIPS_CLASSW) found = hwnd;
+        return found ? FALSE : TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.second;
+}
+
+// Cut names show whole, a mark says what it means, a name that fits alone shows none. The tooltip
+// goes when the pointer leaves, a key is pressed or the list changes under it.
+TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
+    const std::wstring latin = L"A very long folder name in Latin letters", chinese = L"游戏资源文件夹备份二〇二三年十二月";
+    for (const std::wstring& name : {latin, chinese}) fs::create_directory(work / name);
+    for (const wchar_t* marked : {L"b9", latin.c_str()}) std::ofstream(work / marked / L"KAV.REN") << "archive";
+    post(control(Control::dirb), WM_KEYDOWN, VK_F5);
+    const auto marks = [&] {
+        return std::count_if(window.form().dirb().entries().begin(), window.form().dirb().entries().end(),
+                             [](const auto& entry) { return entry.holdsArchive; });
+    };
+    ASSERT_TRUE(pumpUntil([&] { return marks() == 2; })) << marks() << " marked";
+
+    HWND tip = nullptr;
+    const auto shown = [&] { return tip && IsWindowVisible(tip); };
+    // The pointer comes to rest on an entry: the tooltip's text once it shows, "(none)" if none shows
+    // within three times the control's delay (by default the double-click time).
+    const auto restOn = [&](const std::wstring& entry) -> std::wstring {
+        const POINT point = pointAt(entry);
+        // Windows asks the control under the pointer for its cursor first, and the control its parent.
+        SendMessageW(control(Control::dirb), WM_SETCURSOR, reinterpret_cast<WPARAM>(control(Control::dirb)),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        post(control(Control::dirb), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
+        if (shown()) return L"(the last one still shown)";
+        if (!pumpUntil([&] { return (tip = tooltipOf(window.hwnd())) && shown(); }, 3 * GetDoubleClickTime()))
+            return L"(none)";
+        return textOf(tip);  // what it shows (Wine's tooltip answers WM_GETTEXT with it)
+    };
+    EXPECT_EQ(restOn(chinese), chinese);
+    {  // in a face that has its characters: real glyphs, not boxes
+        const HDC dc = GetDC(nullptr);
+        const HGDIOBJ was = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)));
+        std::vector<WORD> glyphs(chinese.size());
+        GetGlyphIndicesW(dc, chinese.c_str(), static_cast<int>(chinese.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+        SelectObject(dc, was);
+        ReleaseDC(nullptr, dc);
+        EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), 0xFFFF), 0) << "characters the tooltip's font lacks";
+    }
+    EXPECT_EQ(restOn(L"b10"), L"(none)");
+    EXPECT_EQ(restOn(L"b9"), L"Holds KAV.REN");
+    EXPECT_EQ(restOn(latin), latin + L"\r\nHolds KAV.REN");
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1) << "tools kept for entries the pointer left";
+
+    post(control(Control::dirb), WM_MOUSELEAVE, 0);
+    EXPECT_FALSE(shown()) << "shown after the pointer left";
+    ASSERT_EQ(restOn(chinese), chinese);
+    post(control(Control::dirb), WM_KEYDOWN, VK_SHIFT);
+    EXPECT_FALSE(shown()) << "shown after a key";
+    ASSERT_EQ(restOn(latin), latin + L"\r\nHolds KAV.REN");
+    fs::create_directory(work / L"0 new");
+    EXPECT_TRUE(pumpUntil([&] { return listed().size() == chain.size() + 6 && !shown(); }))
+        << listed().size() << " listed, shown: " << shown();
+}
+
+}  // namespace
