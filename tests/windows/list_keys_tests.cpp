@@ -75,6 +75,9 @@ TEST_F(DirectoryListKeys, TypedNamesAreFoundAndEachEntryHasTheSystemsMenu) {
     post(control(Control::dirb), WM_IME_CHAR, 0x6570);  // a whole name; the system turns it into WM_CHAR
     window.handleEvents(0);
     EXPECT_EQ(highlighted(), L"\u6570");
+    pumpUntil([] { return false; }, 2 * GetDoubleClickTime() + 100);
+    for (wchar_t letter : std::wstring_view(L"ss")) post(control(Control::dirb), WM_CHAR, letter);
+    EXPECT_EQ(highlighted(), L"Screen Shots") << "a new search starts after the highlighted entry, round to the top";
     EXPECT_EQ(text(Control::txtpath), L"typed");
 
     const POINT b9 = pointAt(L"b9"), below = pointAt(listed().back(), 40);
