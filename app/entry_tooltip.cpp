@@ -33,8 +33,7 @@ bool endsTip(UINT message) {
     case WM_VSCROLL:
     case WM_SIZE:
     case WM_SETFONT:
-    case LB_RESETCONTENT:
-    case LB_ADDSTRING:
+    case LB_RESETCONTENT:  // before a fill, whose entries go past the subclasses
     case LB_INSERTSTRING:
     case LB_DELETESTRING:
     case LB_SETTOPINDEX:

@@ -103,8 +103,8 @@ FontLook FontSearch::lookOnce() {
 // The face the system links to the character's code pages, when it has the character.
 std::optional<FontSearch::Face> FontSearch::linkedFace(const Wanted& wanted) {
     if (!com_) link_ = static_cast<IMLangFontLink2*>(com_.emplace().create(kMultiLanguage, kFontLink2));
-    const HFONT model = CreateFontIndirectW(&wanted.base);
-    const HGDIOBJ old = SelectObject(dc_.get(), model);
+    const UniqueFont model(CreateFontIndirectW(&wanted.base));
+    const HGDIOBJ old = SelectObject(dc_.get(), model.get());
     DWORD pages = 0;
     HFONT mapped = nullptr;
     std::optional<Face> face;
@@ -115,13 +115,12 @@ std::optional<FontSearch::Face> FontSearch::linkedFace(const Wanted& wanted) {
         wchar_t name[LF_FACESIZE] = {};
         GetTextFaceW(dc_.get(), LF_FACESIZE, name);
         const auto charset = static_cast<BYTE>(GetTextCharset(dc_.get()));
-        SelectObject(dc_.get(), model);
+        SelectObject(dc_.get(), model.get());
         link_->ReleaseFont(mapped);
         face = faceNamed(name, charset);
         if (!covers(*face, {&wanted.character, 1})) face.reset();
     }
     SelectObject(dc_.get(), old);
-    DeleteObject(model);
     return face;
 }
 
