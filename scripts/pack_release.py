@@ -90,7 +90,8 @@ def user_readme(markdown):
 
 
 def plain_text(lines):
-    """Markdown reduced to plain text: headings underlined, code blocks indented, inline marks dropped."""
+    """Markdown reduced to plain text: headings underlined, code blocks indented as they are, inline marks
+    dropped."""
     out, paragraph, fenced = [], [], False
 
     def end_paragraph():
@@ -104,6 +105,8 @@ def plain_text(lines):
             fenced = not fenced
         elif fenced:
             out.append("    " + line)
+        elif line.startswith("    ") and not paragraph:
+            out.append(line)
         elif heading := re.match(r"(#{1,6})\s+(.*?)[\s#]*$", line):
             end_paragraph()
             title = plain_inline(heading[2])
