@@ -24,20 +24,17 @@ pe_differences() {
         END { printf "    %d bytes differ\n", NR }'
 }
 differs=0
-compare() {
-    cmp -s "$1" "$2" && return 0
-    echo "reproducible: $1 differs from $2 of the second build"
-    [[ "$1" != *.exe ]] || pe_differences "$1" "$2"
+compare() {  # WHAT FIRST SECOND
+    cmp -s "$2" "$3" && return 0
+    echo "reproducible: $1 differs in the second build"
+    [[ "$1" != *.exe* ]] || pe_differences "$2" "$3"
     differs=1
 }
 zip="${zips[0]}"
-compare build/windows/kavren_ui.exe "$other/build/windows/kavren_ui.exe"
-compare "$zip" "$other/$zip"
-compare build/dist/SHA256SUMS "$other/build/dist/SHA256SUMS"
+for file in build/windows/kavren_ui.exe "$zip" build/dist/SHA256SUMS; do compare "$file" "$file" "$other/$file"; done
 if ((differs)) && [[ -f "$other/$zip" ]]; then
-    mkdir -p "$other/first" "$other/second"
     /usr/bin/python3 -m zipfile -e "$zip" "$other/first" && /usr/bin/python3 -m zipfile -e "$other/$zip" "$other/second"
-    for entry in "$other"/first/*; do compare "$entry" "$other/second/${entry##*/}"; done
+    for entry in "$other"/first/*; do compare "${entry##*/} in the zip" "$entry" "$other/second/${entry##*/}"; done
 fi
 ((differs)) && exit 1
 echo "reproducible: the exe and $zip built again in another folder are the same bytes"
