@@ -1,4 +1,4 @@
-// Shared by the bench programs: a fine clock, a bare directory listing, the
+// Shared by the bench programs: a fine clock, a thread, a bare directory listing, the
 // figures of a series of runs, and the summary rows that scripts/bench gathers
 // into its table.
 #pragma once
@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,6 +34,30 @@ inline double nowMs() {
     QueryPerformanceCounter(&now);
     return static_cast<double>(now.QuadPart) / ticksPerMs;
 }
+
+// A thread of the system's own: the toolchain's thread model (win32) has no std::thread.
+class Thread {
+public:
+    explicit Thread(std::function<void()> body)
+        : body_(std::move(body)), handle_(CreateThread(nullptr, 0, run, &body_, 0, nullptr)) {}
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+    ~Thread() { join(); }
+    void join() {
+        if (!handle_) return;
+        WaitForSingleObject(handle_, INFINITE);
+        CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    static DWORD WINAPI run(void* body) {
+        (*static_cast<std::function<void()>*>(body))();
+        return 0;
+    }
+    std::function<void()> body_;
+    HANDLE handle_;
+};
 
 struct FindCloser {
     void operator()(HANDLE search) const { FindClose(search); }

@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/main_window.h"
@@ -57,7 +56,7 @@ public:
 private:
     std::atomic<bool> stop_{false};
     std::atomic<double> slowest_{0};
-    std::thread thread_;
+    Thread thread_;
 };
 
 double threadCpuMs(HANDLE thread) {
@@ -98,7 +97,7 @@ int folders(MainWindow& window, int runs, const std::wstring& directory, int bur
     for (int run = 0; run < runs; ++run) {
         std::atomic<double> burstEnd{0};
         const double burstStart = nowMs();
-        std::thread maker([&] {
+        Thread maker([&] {
             makeAndRemove(false);
             burstEnd = nowMs();
         });
@@ -190,7 +189,7 @@ int files(MainWindow& window, int runs, const std::wstring& directory, const std
             std::atomic<double> makeMs{0};
             const double cpuBefore = threadCpuMs(self);
             Asker asker(window.hwnd());
-            std::thread maker([&] {
+            Thread maker([&] {
                 const double start = nowMs();
                 ok = make();
                 makeMs = nowMs() - start;

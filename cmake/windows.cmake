@@ -38,7 +38,7 @@ target_link_libraries(kavren_win PUBLIC kavren_core comctl32 shlwapi gdi32 user3
 
 add_subdirectory(resources)
 
-add_executable(kavren_ui WIN32 app/main.cpp app/terminate_handler.cpp)
+add_executable(kavren_ui WIN32 app/main.cpp app/terminate_handler.cpp app/library_errors.cpp)
 target_link_libraries(kavren_ui PRIVATE kavren_win kavren_resources)
 set_property(TARGET kavren_ui kavren_win kavren_core PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
 
