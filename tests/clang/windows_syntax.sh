@@ -4,10 +4,11 @@
 # check: linking for Windows with clang needs more than Debian's clang brings.
 set -uo pipefail
 cd "$(dirname "$(readlink -f "$0")")/../.."
-# The cross g++'s own libstdc++ folders; its include/ of intrinsics is GCC's alone.
-mapfile -t libstdcxx < <(x86_64-w64-mingw32-g++-posix -E -x c++ - -v </dev/null 2>&1 |
+# The libstdc++ folders of the g++ that builds the program; its include/ of intrinsics is GCC's alone.
+gxx="$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' cmake/mingw-w64.cmake)"
+mapfile -t libstdcxx < <("$gxx" -E -x c++ - -v </dev/null 2>&1 |
     sed -n 's/^ \(\/.*\/include\/c++.*\)$/-isystem\n\1/p')
-((${#libstdcxx[@]} == 6)) || { echo "clang check: expected three libstdc++ folders from the mingw-w64 g++" >&2; exit 1; }
+((${#libstdcxx[@]} == 6)) || { echo "clang check: expected three libstdc++ folders from $gxx" >&2; exit 1; }
 flags=(--target=x86_64-w64-mingw32 -std=c++20 -nostdinc++ "${libstdcxx[@]}"
        -isystem /usr/x86_64-w64-mingw32/include -I.
        -DUNICODE -D_UNICODE -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0A00 -DWINVER=0x0A00
