@@ -10,7 +10,8 @@ add_link_options(-Wl,--gc-sections)
 # GCC 12 stops with an internal error (binds_to_current_def_p) when it splits the program into
 # partitions for link-time optimisation; in one it does not, and the program is small.
 add_link_options(-flto-partition=one)
-# Two builds of one commit give the same bytes: no link time in the PE header.
+# Two builds of one commit give the same bytes: no link time in the PE header. (Debian's ld would
+# take SOURCE_DATE_EPOCH, which scripts/package sets, but a plain build has none.)
 add_link_options(-Wl,--no-insert-timestamp)
 
 # The Win32 side of the program: platform calls and the window shell. The test
