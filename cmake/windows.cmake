@@ -1,5 +1,12 @@
 # The Windows program, cross-built with mingw-w64 and linked statically so that
 # it needs nothing but the system's own DLLs.
+# CMake keeps the compiler of a build folder's first configure: a folder made before the toolchain
+# named another one would build another program than these sources.
+get_filename_component(configured_compiler "${CMAKE_CXX_COMPILER}" NAME)
+if(NOT configured_compiler STREQUAL kavren_cxx_compiler)
+    message(FATAL_ERROR "${CMAKE_BINARY_DIR} was configured with ${configured_compiler}; the toolchain now "
+                        "names ${kavren_cxx_compiler}: configure it afresh (cmake --preset windows --fresh)")
+endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_link_options(-static -municode)
 # Built for size: the program spends its time in the system, not in its own code, so

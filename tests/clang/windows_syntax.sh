@@ -5,7 +5,7 @@
 set -uo pipefail
 cd "$(dirname "$(readlink -f "$0")")/../.."
 # The libstdc++ folders of the g++ that builds the program; its include/ of intrinsics is GCC's alone.
-gxx="$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' cmake/mingw-w64.cmake)"
+gxx="$(sed -n 's/^set(kavren_cxx_compiler \(.*\))$/\1/p' cmake/mingw-w64.cmake)"
 mapfile -t libstdcxx < <("$gxx" -E -x c++ - -v </dev/null 2>&1 |
     sed -n 's/^ \(\/.*\/include\/c++.*\)$/-isystem\n\1/p')
 ((${#libstdcxx[@]} == 6)) || { echo "clang check: expected three libstdc++ folders from $gxx" >&2; exit 1; }
