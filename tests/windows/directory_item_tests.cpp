@@ -182,6 +182,20 @@ TEST(DirectoryItem, NamesTooLongForTheRowEndInAnEllipsisBetweenClusters) {
         }
 }
 
+// A character past U+FFFF (an ideograph of extension B, an emoji) is never split between the two halves
+// of its surrogate pair, drawn whole or cut for the ellipsis.
+TEST(DirectoryItem, ACharacterPastUffffIsNeverSplitDrawnWholeOrCut) {
+    const std::wstring name = L"\U00020000\U0001F600 Photos \U00020000\U0001F600\U00020000\U0001F600";
+    int cut = 0;
+    for (int width = 200; width > 60; width -= 2) {
+        const std::wstring texts = drawnTexts(name, width).texts;
+        cut += texts.find(L"...") != std::wstring::npos;
+        EXPECT_EQ(std::adjacent_find(texts.begin(), texts.end(), [](wchar_t a, wchar_t b) { return IS_HIGH_SURROGATE(a) != IS_LOW_SURROGATE(b); }),
+                  texts.end()) << "a pair split at width " << width << ": " << texts;
+    }
+    EXPECT_TRUE(cut > 10 && cut < 60) << "cut at " << cut << " widths of 70";
+}
+
 // Characters drawn in another font sit on the line's baseline, where a Latin name's would: "H" ends on the
 // row where it ends alone, and the ideograph after it within the little that ideographs reach below.
 TEST(DirectoryItem, CharactersOfAnotherFontSitOnTheLinesBaseline) {

@@ -87,6 +87,13 @@ TEST(Program, WithoutAReadableToolItSaysSoOnceAndEndsWithStatus2) {
     }
 }
 
+// A crash is reported to Windows as a failure, never as the 0 of a clean exit.
+TEST(Program, AnExceptionNobodyCatchesEndsItWithAFailureStatus) {
+    const fs::path exe = built(L"KAVREN_UNCAUGHT_EXE");
+    const DWORD status = Program(exe, exe.parent_path()).exitStatus();
+    EXPECT_TRUE(status != 0 && status != STILL_ACTIVE) << "exit status " << status;
+}
+
 // What Explorer shows in the file's properties.
 TEST(Program, CarriesItsVersionRecordInChinesePrcUnicode) {
     const fs::path exe = built(L"KAVREN_UI_EXE");

@@ -50,12 +50,6 @@ std::vector<COLORREF> shownRow(HWND form, int y, int left, int right) {
     return row;
 }
 
-// What a box says of an error that the system has no text for.
-TEST(SystemMessage, ACodeWithoutTextIsNamedByItsNumber) {
-    EXPECT_EQ(kavren::systemMessage(0x20000000), L"Error 536870912.");
-}
-
-
 TEST_F(Form1Window, FrameCaptionsFontsAndPlacesFollowTheDpiEvenWhileMinimised) {
     const HWND form = window.hwnd();
     EXPECT_EQ(textOf(form), L"KAVREN tool UI");
