@@ -57,10 +57,7 @@ struct Program {
         GetExitCodeProcess(process.hProcess, &status);
         return status;
     }
-    HWND await(const wchar_t* className) const {
-        waitFor([&] { return shown(className) != nullptr; });
-        return shown(className);
-    }
+    HWND await(const wchar_t* className) const { return waitFor([&] { return shown(className); }) ? shown(className) : nullptr; }
 
     PROCESS_INFORMATION process{};
 };
