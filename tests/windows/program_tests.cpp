@@ -1,5 +1,5 @@
-// The real kavren_ui.exe in a process of its own, started as from the desktop:
-// what only a separate process shows, its exit status and the tool as cmd runs it.
+// The real kavren_ui.exe in a process of its own, started as from the desktop: what only a separate
+// process shows, its exit status (and a crash's, in a program of the same build) and the tool as cmd runs it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
