@@ -50,8 +50,8 @@ std::vector<bool> clusterStarts(HDC dc, std::wstring_view text,
         const std::wstring_view item = text.substr(begin, end - begin);
         std::vector<SCRIPT_LOGATTR> attributes(item.size());
         const bool broken = SUCCEEDED(usp.breaks(item.data(), static_cast<int>(item.size()), &items[i].a, attributes.data()));
-        // A caret stop by the script's rules, and the first character of a glyph cluster: Wine's
-        // rules alone split a conjunct, and its shaping alone a pair of surrogates.
+        // A caret stop by the script's rules, and the first character of a glyph cluster: Wine's rules
+        // alone split a conjunct and a pair of surrogates, and a face without the script shapes nothing.
         const std::vector<bool> glyphStarts = glyphClusters(usp, dc, item, items[i].a, fontFor(begin, end));
         for (std::size_t j = 1; j < item.size(); ++j) starts[begin + j] = (!broken || attributes[j].fCharStop) && glyphStarts[j];
     }

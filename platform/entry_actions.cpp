@@ -9,9 +9,6 @@
 namespace kavren {
 namespace {
 
-struct GlobalFreer {
-    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
-};
 struct ClipboardCloser {
     ~ClipboardCloser() { CloseClipboard(); }
 };
@@ -32,12 +29,17 @@ bool Win32Platform::beginsWith(std::wstring_view name, std::wstring_view prefix)
 // time between clicks may need more between letters.
 unsigned Win32Platform::typingPause() { return 2 * GetDoubleClickTime(); }
 
-void Win32Platform::copyText(std::wstring_view text) {
-    std::unique_ptr<void, GlobalFreer> memory(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
+UniqueGlobal clipboardText(std::wstring_view text) {
+    UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t)));
     auto* copy = memory ? static_cast<wchar_t*>(GlobalLock(memory.get())) : nullptr;
     if (!copy) throwLastError();
     *std::copy(text.begin(), text.end(), copy) = L'\0';
     GlobalUnlock(memory.get());
+    return memory;
+}
+
+void Win32Platform::copyText(std::wstring_view text) {
+    UniqueGlobal memory = clipboardText(text);
     if (!OpenClipboard(owner_)) throwLastError();
     const ClipboardCloser closer;
     if (!EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, memory.get())) throwLastError();

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/platform.h"
 
 namespace kavren {
@@ -11,6 +13,14 @@ namespace kavren {
 std::wstring systemMessage(DWORD error);
 // The system directory (System32), without a trailing separator; throws when it cannot be had.
 std::wstring systemDirectory();
+
+struct GlobalFreer {
+    void operator()(HGLOBAL memory) const { GlobalFree(memory); }
+};
+using UniqueGlobal = std::unique_ptr<void, GlobalFreer>;
+// A text as the clipboard takes it: in movable memory of its own, which may have held anything,
+// ended by its NUL, where a paste stops.
+UniqueGlobal clipboardText(std::wstring_view text);
 
 class Win32Platform : public Platform {
 public:

@@ -1,3 +1,4 @@
+// The texts the commands compose: the confirmation, the tool's arguments, the command line cmd is given.
 #include "commands/commands.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The directory list's model: each entry's depth, chain and full path, and what reading it again changes.
 #include "app/directory_list.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The form's handlers against the fakes: the tool check at start, Pack and Unpack, About, the drives and
+// their labels, drops and start folders, the disk as it changes, and the archive's marks.
 #include "app/form1.h"
 
 #include <functional>

@@ -1,3 +1,4 @@
+// Where a line drawn in several fonts is split into runs, and where it is cut for its ellipsis.
 #include "app/text_runs.h"
 
 #include <gtest/gtest.h>

@@ -55,9 +55,7 @@ TEST(DirectoryItem, TheNameBeginsAfterTheWholeGlyphAndTheArchiveMarkLiesOnItAtEv
         EXPECT_LT(nameLeft, width / 2) << "no name drawn";
         for (const bool selected : {false, true}) {
             const auto plain = drawnRow({L"Game Data", L"C:\\Games", 1, false}, dpi, width, height, selected);
-            kavren::DirectoryEntry holding{L"Game Data", L"C:\\Games", 1, false};
-            holding.holdsArchive = true;
-            const auto marked = drawnRow(holding, dpi, width, height, selected);
+            const auto marked = drawnRow({L"Game Data", L"C:\\Games", 1, false, true}, dpi, width, height, selected);
             // The mark is in the row's text colour, which the folder never uses (DIB pixels are 0xRRGGBB).
             const COLORREF text = GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
             const std::uint32_t ink = GetRValue(text) << 16 | GetGValue(text) << 8 | GetBValue(text);
@@ -86,20 +84,19 @@ Drawn drawnTexts(const std::wstring& name, int width = 300) {
     const HFONT listFont = kavren::createControlFont(kavren::specOf(Control::dirb), 96);
     static kavren::ScriptFonts fonts;  // one for all names, as the window's: faces found for one serve the next
     const kavren::DirectoryEntry entry{name, L"C:\\" + name, 1, false};
-    // Faces are found in the loop's idle turns, after a first drawing asked for them.
-    for (int round = 0; round < 2; ++round) {
-        const HDC dc = CreateCompatibleDC(nullptr);
+    HENHMETAFILE recorded = nullptr;
+    int lineWidth = 0;
+    // Faces are found in the loop's idle turns, after a first drawing asked for them: the third is kept.
+    for (int round = 0; round < 3; ++round) {
+        DeleteEnhMetaFile(recorded);
+        const HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
         SelectObject(dc, listFont);
         kavren::drawDirectoryItem(dc, RECT{0, 0, width, 20}, entry, false, 96, fonts);
-        DeleteDC(dc);
+        lineWidth = fonts.lineWidth(dc, name);
+        recorded = CloseEnhMetaFile(dc);
         while (fonts.lookOnce() != kavren::FontLook::none) {
         }
     }
-    const HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
-    SelectObject(dc, listFont);
-    kavren::drawDirectoryItem(dc, RECT{0, 0, width, 20}, entry, false, 96, fonts);
-    const int lineWidth = fonts.lineWidth(dc, name);
-    const HENHMETAFILE recorded = CloseEnhMetaFile(dc);
     DeleteObject(listFont);
     struct Reading {
         std::map<DWORD, LOGFONTW> made;
@@ -180,6 +177,20 @@ TEST(DirectoryItem, NamesTooLongForTheRowEndInAnEllipsisBetweenClusters) {
             if (name == thai) EXPECT_EQ(cut % 3, 0u) << "a mark cut from its consonant: " << drawn.texts;
             if (name == devanagari) EXPECT_TRUE(cut % 7 == 0 || cut % 7 == 2 || cut % 7 == 6) << "a syllable cut: " << drawn.texts;
         }
+}
+
+// A character past U+FFFF (an ideograph of extension B, an emoji) is never split between the two halves
+// of its surrogate pair, drawn whole or cut for the ellipsis.
+TEST(DirectoryItem, ACharacterPastUffffIsNeverSplitDrawnWholeOrCut) {
+    const std::wstring name = L"\U00020000\U0001F600 Photos \U00020000\U0001F600\U00020000\U0001F600";
+    int cut = 0;
+    for (int width = 200; width > 60; width -= 2) {
+        const std::wstring texts = drawnTexts(name, width).texts;
+        cut += texts.find(L"...") != std::wstring::npos;
+        const auto split = std::adjacent_find(texts.begin(), texts.end(), [](wchar_t a, wchar_t b) { return IS_HIGH_SURROGATE(a) != IS_LOW_SURROGATE(b); });
+        EXPECT_TRUE(split == texts.end()) << "a pair split at width " << width << " after " << texts.substr(0, split - texts.begin());
+    }
+    EXPECT_TRUE(cut > 10 && cut < 60) << "cut at " << cut << " widths of 70";
 }
 
 // Characters drawn in another font sit on the line's baseline, where a Latin name's would: "H" ends on the

@@ -20,14 +20,15 @@ namespace form1_window {
 namespace fs = std::filesystem;
 using kavren::Control;
 
-// One row of the directory list as it is on screen now, without asking it to paint (nor to answer, given its place).
-inline std::vector<COLORREF> rowOnScreen(HWND dirb, std::size_t index, RECT row = {}) {
-    if (IsRectEmpty(&row)) SendMessageW(dirb, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
-    const HDC dc = GetDC(dirb);
+// One row of the directory list as it is on screen now, without asking it to paint (nor to answer, given
+// its place), or what `window` shows in that place.
+inline std::vector<COLORREF> rowOnScreen(HWND window, std::size_t index, RECT row = {}) {
+    if (IsRectEmpty(&row)) SendMessageW(window, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row));
+    const HDC dc = GetDC(window);
     std::vector<COLORREF> pixels;
     for (int y = row.top; y < row.bottom; ++y)
         for (int x = row.left; x < row.right; ++x) pixels.push_back(GetPixel(dc, x, y));
-    ReleaseDC(dirb, dc);
+    ReleaseDC(window, dc);
     return pixels;
 }
 

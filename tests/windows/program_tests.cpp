@@ -1,5 +1,5 @@
-// The real kavren_ui.exe in a process of its own, started as from the desktop:
-// what only a separate process shows, its exit status and the tool as cmd runs it.
+// The real kavren_ui.exe in a process of its own, started as from the desktop: what only a separate
+// process shows, its exit status (and a crash's, in a program of the same build) and the tool as cmd runs it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -57,10 +57,7 @@ struct Program {
         GetExitCodeProcess(process.hProcess, &status);
         return status;
     }
-    HWND await(const wchar_t* className) const {
-        waitFor([&] { return shown(className) != nullptr; });
-        return shown(className);
-    }
+    HWND await(const wchar_t* className) const { return waitFor([&] { return shown(className); }) ? shown(className) : nullptr; }
 
     PROCESS_INFORMATION process{};
 };
@@ -85,6 +82,13 @@ TEST(Program, WithoutAReadableToolItSaysSoOnceAndEndsWithStatus2) {
         EXPECT_EQ(program.exitStatus(), 2u);
         if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     }
+}
+
+// A crash is reported to Windows as a failure, never as the 0 of a clean exit.
+TEST(Program, AnExceptionNobodyCatchesEndsItWithAFailureStatus) {
+    const fs::path exe = built(L"KAVREN_UNCAUGHT_EXE");
+    const DWORD status = Program(exe, exe.parent_path()).exitStatus();
+    EXPECT_TRUE(status != 0 && status != STILL_ACTIVE) << "exit status " << status;
 }
 
 // What Explorer shows in the file's properties.
