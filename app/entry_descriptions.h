@@ -11,7 +11,7 @@
 
 namespace kavren {
 
-class EntryDescriptions : public IAccPropServer {
+class EntryDescriptions final : public IAccPropServer {
 public:
     // For the list box `dirb` that shows `list`, through COM started on the thread. Where the
     // system has no annotation service, screen readers hear the names alone.

@@ -1,5 +1,12 @@
 # The Windows program, cross-built with mingw-w64 and linked statically so that
 # it needs nothing but the system's own DLLs.
+# CMake keeps the compiler of a build folder's first configure: a folder made before the toolchain
+# named another one would build another program than these sources.
+get_filename_component(configured_compiler "${CMAKE_CXX_COMPILER}" NAME)
+if(NOT configured_compiler STREQUAL kavren_cxx_compiler)
+    message(FATAL_ERROR "${CMAKE_BINARY_DIR} was configured with ${configured_compiler}; the toolchain now "
+                        "names ${kavren_cxx_compiler}: configure it afresh (cmake --preset windows --fresh)")
+endif()
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
 add_link_options(-static -municode)
 # Built for size: the program spends its time in the system, not in its own code, so
@@ -10,6 +17,9 @@ add_link_options(-Wl,--gc-sections)
 # GCC 12 stops with an internal error (binds_to_current_def_p) when it splits the program into
 # partitions for link-time optimisation; in one it does not, and the program is small.
 add_link_options(-flto-partition=one)
+# Two builds of one commit give the same bytes: no link time in the PE header. (Debian's ld would
+# take SOURCE_DATE_EPOCH, which scripts/package sets, but a plain build has none.)
+add_link_options(-Wl,--no-insert-timestamp)
 
 # The Win32 side of the program: platform calls and the window shell. The test
 # programs link it too, to look at the window from inside its own process.
