@@ -43,9 +43,6 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
     // within three times the control's delay (by default the double-click time).
     const auto restOn = [&](const std::wstring& entry) -> std::wstring {
         const POINT point = pointAt(entry);
-        // Windows asks the control under the pointer for its cursor first, and the control its parent.
-        SendMessageW(control(Control::dirb), WM_SETCURSOR, reinterpret_cast<WPARAM>(control(Control::dirb)),
-                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         post(control(Control::dirb), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
         if (shown()) return L"(the last one still shown)";
         if (!pumpUntil([&] { return (tip = tooltipOf(window.hwnd())) && shown(); }, 3 * GetDoubleClickTime()))
