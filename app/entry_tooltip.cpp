@@ -46,8 +46,6 @@ void EntryTooltip::listMessage(const MSG& message) {
         pointerMoved(message.lParam);
         break;
     case WM_MOUSELEAVE:
-        trackingLeave_ = false;
-        [[fallthrough]];
     case WM_KEYDOWN:  // a key or the wheel: as if the rows moved
     case WM_SYSKEYDOWN:
     case WM_MOUSEWHEEL:
@@ -84,10 +82,9 @@ bool EntryTooltip::createTip() {
 }
 
 void EntryTooltip::pointerMoved(LPARAM clientPoint) {
-    if (!trackingLeave_) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, dirb_, 0};
-        trackingLeave_ = TrackMouseEvent(&track) != FALSE;
-    }
+    // At every move: a modal loop (a menu, a message box) hands the list its WM_MOUSELEAVE unseen here.
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, dirb_, 0};
+    TrackMouseEvent(&track);
     POINT screen{GET_X_LPARAM(clientPoint), GET_Y_LPARAM(clientPoint)};
     ClientToScreen(dirb_, &screen);
     const std::optional<std::size_t> row = directoryRowAt(dirb_, screen);

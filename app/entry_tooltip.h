@@ -48,7 +48,6 @@ private:
     HFONT tipFont_ = nullptr;  // the system's, the tooltip's own
     std::optional<std::size_t> row_;  // the entry under the pointer
     bool hasTool_ = false;             // whether that entry has something to say
-    bool trackingLeave_ = false;
     std::wstring text_;  // the text last handed to the tooltip
 };
 
