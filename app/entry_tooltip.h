@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstddef>
 #include <optional>
@@ -36,7 +35,6 @@ public:
 private:
     bool createTip();
     void pointerMoved(LPARAM clientPoint);
-    TTTOOLINFOW tool() const;
     std::wstring textFor(std::size_t row);
     void fitTipFont(std::wstring_view name);
 
