@@ -26,16 +26,14 @@ HWND tooltipOf(HWND form) {
 
 // Cut names show whole, a mark says what it means, a name that fits alone shows none. The tooltip
 // goes when the pointer leaves, a key is pressed or the list changes under it: edited, moved to a typed
-// name, or filled.
+// name, grown with the DPI, or filled.
 TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
     const std::wstring latin = L"A very long folder name in Latin letters", chinese = L"游戏资源文件夹备份二〇二三年十二月";
     for (const std::wstring& name : {latin, chinese}) fs::create_directory(work / name);
     for (const wchar_t* marked : {L"b9", latin.c_str()}) std::ofstream(work / marked / L"KAV.REN") << "archive";
     post(control(Control::dirb), WM_KEYDOWN, VK_F5);
-    const auto marks = [&] {
-        return std::count_if(window.form().dirb().entries().begin(), window.form().dirb().entries().end(),
-                             [](const auto& entry) { return entry.holdsArchive; });
-    };
+    const auto& entries = window.form().dirb().entries();
+    const auto marks = [&] { return std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.holdsArchive; }); };
     ASSERT_TRUE(pumpUntil([&] { return marks() == 2; })) << marks() << " marked";
 
     HWND tip = nullptr;
@@ -70,6 +68,11 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
     ASSERT_EQ(restOn(chinese), chinese);
     post(control(Control::dirb), WM_CHAR, L'b');  // no key down: only the highlight moves
     EXPECT_FALSE(shown()) << "shown after the highlight moved";
+    ASSERT_EQ(restOn(chinese), chinese);
+    RECT frame{};
+    GetWindowRect(window.hwnd(), &frame);
+    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&frame));
+    EXPECT_FALSE(shown()) << "shown after the rows grew with the DPI";
     ASSERT_EQ(restOn(chinese), chinese);
     drop({work / L"b9"});  // another folder opened, not by the list's keys
     EXPECT_FALSE(shown()) << "shown after the list was filled";
