@@ -9,22 +9,11 @@
 
 namespace kavren {
 
-class DirectoryInput {
-public:
-    // The keys and the menu of the list box `dirb` go to `form` while this lives.
-    DirectoryInput(HWND dirb, Form1& form, Platform& platform);
-    ~DirectoryInput();
-    DirectoryInput(const DirectoryInput&) = delete;
-    DirectoryInput& operator=(const DirectoryInput&) = delete;
-
-private:
-    static LRESULT CALLBACK listProc(HWND dirb, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
-    // WM_CONTEXTMENU at `position` on the screen, or -1 from the keyboard: the highlighted entry's.
-    void openMenu(LPARAM position);
-
-    HWND dirb_;
-    Form1& form_;
-    Platform& platform_;
-};
+// A message from the queue for the list, before it is dispatched: whether it was one of the list's
+// keys, now done.
+bool takeDirectoryKey(const MSG& message, Form1& form);
+// WM_CONTEXTMENU from the list box `dirb`, passed to its parent: at `position` on the screen, or -1
+// from the keyboard for the highlighted entry.
+void openEntryMenu(HWND dirb, LPARAM position, Form1& form);
 
 }  // namespace kavren

@@ -1,5 +1,6 @@
 // The directory list's tooltip: the system's control, made when the pointer first comes to an entry
-// that has something to say, with one tool: the entry under the pointer, while it has.
+// that has something to say, and told of the pointer by the message loop; one tool, the list, while
+// the entry under the pointer has something to say.
 #include "app/entry_tooltip.h"
 
 #include <commctrl.h>
@@ -12,37 +13,15 @@
 namespace kavren {
 namespace {
 
-constexpr UINT_PTR kSubclassId = 1;
-
+// The list itself is the tool: the control asks the list's parent for the text (the list box passes
+// no notification on). It is made anew for each entry, so that the control times each afresh.
 TTTOOLINFOW toolOf(HWND dirb) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
-    tool.hwnd = dirb;  // which gets the tooltip's notifications
-    tool.uId = 1;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = GetParent(dirb);
+    tool.uId = reinterpret_cast<UINT_PTR>(dirb);
     return tool;
-}
-
-// A key, or the rows moving under the pointer: the tooltip goes, and comes again only when the
-// pointer moves.
-bool endsTip(UINT message) {
-    switch (message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_MOUSELEAVE:
-    case WM_MOUSEWHEEL:
-    case WM_VSCROLL:
-    case WM_SIZE:
-    case WM_SETFONT:
-    case LB_RESETCONTENT:  // before a fill, whose entries go past the subclasses
-    case LB_INSERTSTRING:
-    case LB_DELETESTRING:
-    case LB_SETTOPINDEX:
-    case LB_SETCURSEL:  // which may scroll
-    case LB_SETITEMHEIGHT:
-        return true;
-    default:
-        return false;
-    }
 }
 
 // What the tooltip of `entry` says: its name when it is cut short, and what its mark means; empty for
@@ -61,52 +40,28 @@ std::wstring tooltipText(const DirectoryEntry& entry, bool fits) {
 EntryTooltip::EntryTooltip(HWND dirb, const DirectoryList& list, const FormLayout& layout, ScriptFonts& fonts)
     : dirb_(dirb), list_(list), layout_(layout), fonts_(fonts) {}
 
-EntryTooltip::~EntryTooltip() { detach(); }
-
-void EntryTooltip::pointerOver(HWND window) {
-    if (window != dirb_ || !dirb_ || following_) return;
-    following_ = SetWindowSubclass(dirb_, &EntryTooltip::listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
-}
-
-// The tooltip is owned by the form, which may already have taken it down with itself.
-void EntryTooltip::detach() {
-    if (following_) RemoveWindowSubclass(dirb_, &EntryTooltip::listProc, kSubclassId);
-    if (tip_ && IsWindow(tip_)) DestroyWindow(tip_);
-    following_ = false;
-    dirb_ = nullptr;
-    tip_ = nullptr;
-}
-
-LRESULT CALLBACK EntryTooltip::listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR self) {
-    auto& tooltip = *reinterpret_cast<EntryTooltip*>(self);
-    if (message == WM_NCDESTROY) {
-        tooltip.detach();
-    } else if (message == WM_NOTIFY && tooltip.tip_ && reinterpret_cast<const NMHDR*>(lParam)->hwndFrom == tooltip.tip_) {
-        return tooltip.onTipNotification(*reinterpret_cast<NMHDR*>(lParam));
-    } else {
-        tooltip.beforeListMessage(message, wParam, lParam);
+void EntryTooltip::listMessage(const MSG& message) {
+    switch (message.message) {
+    case WM_MOUSEMOVE:
+        pointerMoved(message.lParam);
+        break;
+    case WM_MOUSELEAVE:
+    case WM_KEYDOWN:  // a key or the wheel: as if the rows moved
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEWHEEL:
+        rowsMoved();
+        break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
-}
-
-void EntryTooltip::beforeListMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_MOUSELEAVE) trackingLeave_ = false;
-    if (message == WM_MOUSEMOVE) pointerMoved(lParam);
-    else if (endsTip(message)) forgetRow();
     // The tooltip keeps its own time: it learns of the pointer from the list's mouse messages.
-    if (tip_ && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
-        MSG relayed{dirb_, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
-        SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-    }
+    if (tip_ && message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST)
+        SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
 }
 
-LRESULT EntryTooltip::onTipNotification(NMHDR& header) {
-    if (header.code != TTN_GETDISPINFOW) return 0;
+void EntryTooltip::notified(NMHDR& header) {
+    if (header.hwndFrom != tip_ || header.code != TTN_GETDISPINFOW) return;
     // Asked when it is about to show: a mark that came since the pointer arrived is in it.
     text_ = row_ ? textFor(*row_) : std::wstring();
     reinterpret_cast<NMTTDISPINFOW&>(header).lpszText = text_.data();
-    return 0;
 }
 
 bool EntryTooltip::createTip() {
@@ -127,26 +82,23 @@ bool EntryTooltip::createTip() {
 }
 
 void EntryTooltip::pointerMoved(LPARAM clientPoint) {
-    if (!trackingLeave_) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, dirb_, 0};
-        trackingLeave_ = TrackMouseEvent(&track) != FALSE;
-    }
+    // At every move: a modal loop (a menu, a message box) hands the list its WM_MOUSELEAVE unseen here.
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, dirb_, 0};
+    TrackMouseEvent(&track);
     POINT screen{GET_X_LPARAM(clientPoint), GET_Y_LPARAM(clientPoint)};
     ClientToScreen(dirb_, &screen);
     const std::optional<std::size_t> row = directoryRowAt(dirb_, screen);
     if (row == row_) return;
-    // Another entry: its own tool, so that the control times it afresh.
-    forgetRow();
+    rowsMoved();
     row_ = row;
     if (!row || textFor(*row).empty() || (!tip_ && !createTip())) return;
     TTTOOLINFOW tool = toolOf(dirb_);
     tool.lpszText = LPSTR_TEXTCALLBACKW;
-    SendMessageW(dirb_, LB_GETITEMRECT, *row, reinterpret_cast<LPARAM>(&tool.rect));
     fitTipFont(list_.entries()[*row].name);
     hasTool_ = SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) != FALSE;
 }
 
-void EntryTooltip::forgetRow() {
+void EntryTooltip::rowsMoved() {
     row_.reset();
     if (!hasTool_) return;
     TTTOOLINFOW tool = toolOf(dirb_);

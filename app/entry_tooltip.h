@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstddef>
 #include <optional>
@@ -20,36 +19,33 @@ class EntryTooltip {
 public:
     // For `dirb`, which shows `list` at `layout`'s DPI, its names drawn with `fonts`.
     EntryTooltip(HWND dirb, const DirectoryList& list, const FormLayout& layout, ScriptFonts& fonts);
-    ~EntryTooltip();
     EntryTooltip(const EntryTooltip&) = delete;
     EntryTooltip& operator=(const EntryTooltip&) = delete;
 
-    // WM_SETCURSOR: the pointer is over `window`. Over the list the first time, this starts
-    // following the list's mouse messages (start-up does nothing for the tooltip); the tooltip
-    // window is made when the pointer first comes to an entry that has something to say.
-    void pointerOver(HWND window);
+    // A message from the queue for the list, before it is dispatched: the pointer's moves, which the
+    // tooltip control is told of, and what ends the tooltip (a key, the wheel, the pointer leaving).
+    // The tooltip window is made when the pointer first comes to an entry that has something to say.
+    void listMessage(const MSG& message);
+    // The rows moved under the pointer (filled, edited, a highlight that may scroll, a new size): the
+    // tooltip goes, and comes again only when the pointer moves.
+    void rowsMoved();
+    // WM_NOTIFY to the list's parent, which the tooltip asks for its text.
+    void notified(NMHDR& header);
 
 private:
-    static LRESULT CALLBACK listProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
-    void beforeListMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT onTipNotification(NMHDR& header);
     bool createTip();
     void pointerMoved(LPARAM clientPoint);
-    void forgetRow();
     std::wstring textFor(std::size_t row);
     void fitTipFont(std::wstring_view name);
-    void detach();
 
     HWND dirb_;
     const DirectoryList& list_;
     const FormLayout& layout_;
     ScriptFonts& fonts_;
-    HWND tip_ = nullptr;
+    HWND tip_ = nullptr;  // owned by the form, which takes it down with itself
     HFONT tipFont_ = nullptr;  // the system's, the tooltip's own
     std::optional<std::size_t> row_;  // the entry under the pointer
     bool hasTool_ = false;             // whether that entry has something to say
-    bool following_ = false;  // whether the list's messages come here first
-    bool trackingLeave_ = false;
     std::wstring text_;  // the text last handed to the tooltip
 };
 

@@ -47,9 +47,14 @@ void Win32FormView::selectDrive(std::wstring_view drive) {
 
 bool Win32FormView::drivesDropped() { return SendMessageW(control(Control::drvb), CB_GETDROPPEDSTATE, 0, 0) != FALSE; }
 
-void Win32FormView::showDirectories(const DirectoryList& list) { fillDirectoryBox(control(Control::dirb), list); }
+// The rows move: the tooltip of the entry that was under the pointer goes.
+void Win32FormView::showDirectories(const DirectoryList& list) {
+    rowsMoved();
+    fillDirectoryBox(control(Control::dirb), list);
+}
 
 void Win32FormView::updateDirectories(const DirectoryList& list, const std::vector<ListEdit>& edits) {
+    rowsMoved();
     updateDirectoryBox(control(Control::dirb), list, edits);
 }
 
@@ -66,7 +71,10 @@ std::optional<std::size_t> Win32FormView::highlightedDirectory() {
     return index == LB_ERR ? std::nullopt : std::optional<std::size_t>(index);
 }
 
-void Win32FormView::highlightDirectory(std::size_t index) { SendMessageW(control(Control::dirb), LB_SETCURSEL, index, 0); }
+void Win32FormView::highlightDirectory(std::size_t index) {
+    rowsMoved();  // the list may scroll to the entry
+    SendMessageW(control(Control::dirb), LB_SETCURSEL, index, 0);
+}
 
 void Win32FormView::minimise() { ShowWindow(GetParent(control(Control::dirb)), SW_MINIMIZE); }
 

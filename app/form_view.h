@@ -3,15 +3,19 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "app/control_table.h"
+#include "app/entry_tooltip.h"
 #include "app/form1.h"
 
 namespace kavren {
 
 class Win32FormView : public FormView {
 public:
-    // `controls` are filled in as the window creates them.
-    explicit Win32FormView(const ControlWindows& controls) : controls_(controls) {}
+    // `controls` are filled in as the window creates them, and `tooltip` once the list is there.
+    Win32FormView(const ControlWindows& controls, std::optional<EntryTooltip>& tooltip)
+        : controls_(controls), tooltip_(tooltip) {}
 
     std::wstring pathText() override;
     void setPathText(std::wstring_view text) override;
@@ -29,8 +33,12 @@ public:
 
 private:
     HWND control(Control which) const { return controls_[static_cast<int>(which)]; }
+    void rowsMoved() {
+        if (tooltip_) tooltip_->rowsMoved();
+    }
 
     const ControlWindows& controls_;
+    std::optional<EntryTooltip>& tooltip_;
 };
 
 }  // namespace kavren

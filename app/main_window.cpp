@@ -6,6 +6,7 @@
 #include <windowsx.h>
 
 #include "app/directory_box.h"
+#include "app/directory_input.h"
 
 namespace kavren {
 
@@ -59,7 +60,6 @@ bool MainWindow::create(HINSTANCE instance, int showCommand, std::wstring_view s
     layout_.emplace(hwnd_, controls_);
     layout_->sizeForm();
     createControls(instance);
-    directoryInput_.emplace(control(Control::dirb), form_, platform_);
     layout_->fitListHeights();
     tooltip_.emplace(control(Control::dirb), form_.dirb(), *layout_, scriptFonts_);
     focusBeforeDeactivation_ = control(Control::dirb);  // where the focus goes when the window is activated
@@ -191,8 +191,13 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         drawDirectoryBoxRow(item, form_.dirb(), layout_->dpi(), scriptFonts_);
         return TRUE;
     }
-    case WM_SETCURSOR:  // passed up by a control under the pointer
-        if (tooltip_) tooltip_->pointerOver(reinterpret_cast<HWND>(wParam));
+    case WM_CONTEXTMENU:  // passed up by the list box
+        if (reinterpret_cast<HWND>(wParam) != control(Control::dirb)) break;
+        tooltip_->rowsMoved();  // the entry is highlighted, and into view
+        openEntryMenu(control(Control::dirb), lParam, form_);
+        return 0;
+    case WM_NOTIFY:
+        if (tooltip_) tooltip_->notified(*reinterpret_cast<NMHDR*>(lParam));
         break;
     case WM_CTLCOLORSTATIC:
         layout_->keepLabelBeneathBoxes(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
@@ -205,6 +210,7 @@ LRESULT MainWindow::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return TRUE;  // a device may go: the watch has let go of it
     case WM_DPICHANGED:
         layout_->changeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        tooltip_->rowsMoved();  // of another size
         layout_->fitFontToText(Control::txtpath, view_.pathText(), scriptFonts_);
         layout_->fitFontToText(Control::drvb, form_.drvbText(), scriptFonts_);
         return 0;

@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "app/control_table.h"
-#include "app/directory_input.h"
 #include "app/entry_descriptions.h"
 #include "app/entry_tooltip.h"
 #include "app/form1.h"
@@ -45,7 +44,7 @@ public:
     bool handleEvents(DWORD timeout);
     // The message loop, until WM_QUIT; its exit code.
     int runMessageLoop();
-    // One message, with the window's keys: TAB between controls, F5 anywhere.
+    // One message, with the window's keys (TAB between controls, F5 anywhere) and the directory list's.
     void dispatch(MSG& message);
 
 private:
@@ -69,12 +68,11 @@ private:
     Win32Platform& platform_;
     ScriptFonts scriptFonts_;  // before the layout, whose controls may show its fonts
     ControlWindows controls_{};
-    Win32FormView view_{controls_};
+    std::optional<EntryTooltip> tooltip_;  // from the controls' creation on
+    Win32FormView view_{controls_, tooltip_};
     Form1 form_;
     HWND hwnd_ = nullptr;
     std::optional<FormLayout> layout_;  // from the window's creation on, when its DPI is known
-    std::optional<DirectoryInput> directoryInput_;  // the list's keys and menu, once it exists
-    std::optional<EntryTooltip> tooltip_;  // from the controls' creation on
     HWND focusBeforeDeactivation_ = nullptr;
     std::optional<ComApartment> com_;  // started when first needed: path suggestions, descriptions
     bool suggestionsOffered_ = false;

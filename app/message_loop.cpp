@@ -1,14 +1,25 @@
 // Form1's message loop: messages and changes in the shown directory, waited for together on the
 // one thread, and in its idle turns the looks that may wait on a device or take long (a face for a
-// script); the window's own keys
-// (TAB between controls, F5 anywhere).
+// script); the window's own keys (TAB between controls, F5 anywhere), and the directory list's keys
+// and pointer, taken here before the list box has them.
 #include "app/main_window.h"
 
 #include <algorithm>
 
+#include "app/directory_input.h"
+
 namespace kavren {
 
 void MainWindow::dispatch(MSG& message) {
+    if (tooltip_ && message.hwnd == control(Control::dirb)) {
+        try {
+            tooltip_->listMessage(message);
+            if (takeDirectoryKey(message, form_)) return;
+        } catch (const std::exception&) {  // outside any window procedure, which would report it
+            platform_.showMessage(kUnexpectedError, kCaption);
+            return;
+        }
+    }
     // F5 reads the list again wherever the focus is in the window, as in Explorer.
     if (message.message == WM_KEYDOWN && message.wParam == VK_F5 && hwnd_ &&
         (message.hwnd == hwnd_ || IsChild(hwnd_, message.hwnd))) {

@@ -25,16 +25,15 @@ HWND tooltipOf(HWND form) {
 }
 
 // Cut names show whole, a mark says what it means, a name that fits alone shows none. The tooltip
-// goes when the pointer leaves, a key is pressed or the list changes under it.
+// goes when the pointer leaves, a key is pressed or the list changes under it: edited, moved to a typed
+// name, grown with the DPI, or filled.
 TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
     const std::wstring latin = L"A very long folder name in Latin letters", chinese = L"游戏资源文件夹备份二〇二三年十二月";
     for (const std::wstring& name : {latin, chinese}) fs::create_directory(work / name);
     for (const wchar_t* marked : {L"b9", latin.c_str()}) std::ofstream(work / marked / L"KAV.REN") << "archive";
     post(control(Control::dirb), WM_KEYDOWN, VK_F5);
-    const auto marks = [&] {
-        return std::count_if(window.form().dirb().entries().begin(), window.form().dirb().entries().end(),
-                             [](const auto& entry) { return entry.holdsArchive; });
-    };
+    const auto& entries = window.form().dirb().entries();
+    const auto marks = [&] { return std::count_if(entries.begin(), entries.end(), [](const auto& e) { return e.holdsArchive; }); };
     ASSERT_TRUE(pumpUntil([&] { return marks() == 2; })) << marks() << " marked";
 
     HWND tip = nullptr;
@@ -43,9 +42,6 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
     // within three times the control's delay (by default the double-click time).
     const auto restOn = [&](const std::wstring& entry) -> std::wstring {
         const POINT point = pointAt(entry);
-        // Windows asks the control under the pointer for its cursor first, and the control its parent.
-        SendMessageW(control(Control::dirb), WM_SETCURSOR, reinterpret_cast<WPARAM>(control(Control::dirb)),
-                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         post(control(Control::dirb), WM_MOUSEMOVE, 0, MAKELPARAM(point.x, point.y));
         if (shown()) return L"(the last one still shown)";
         if (!pumpUntil([&] { return (tip = tooltipOf(window.hwnd())) && shown(); }, 3 * GetDoubleClickTime()))
@@ -53,15 +49,8 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
         return textOf(tip);  // what it shows (Wine's tooltip answers WM_GETTEXT with it)
     };
     EXPECT_EQ(restOn(chinese), chinese);
-    {  // in a face that has its characters: real glyphs, not boxes
-        const HDC dc = GetDC(nullptr);
-        const HGDIOBJ was = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)));
-        std::vector<WORD> glyphs(chinese.size());
-        GetGlyphIndicesW(dc, chinese.c_str(), static_cast<int>(chinese.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
-        SelectObject(dc, was);
-        ReleaseDC(nullptr, dc);
-        EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), 0xFFFF), 0) << "characters the tooltip's font lacks";
-    }
+    // In a face that has its characters: real glyphs, not boxes.
+    EXPECT_EQ(lacking(reinterpret_cast<HFONT>(SendMessageW(tip, WM_GETFONT, 0, 0)), chinese), 0);
     EXPECT_EQ(restOn(L"b10"), L"(none)");
     EXPECT_EQ(restOn(L"b9"), L"Holds KAV.REN");
     EXPECT_EQ(restOn(latin), latin + L"\r\nHolds KAV.REN");
@@ -76,6 +65,17 @@ TEST_F(Form1Window, TheTooltipShowsACutNameWholeAndWhatAMarkMeans) {
     fs::create_directory(work / L"0 new");
     EXPECT_TRUE(pumpUntil([&] { return listed().size() == chain.size() + 6 && !shown(); }))
         << listed().size() << " listed, shown: " << shown();
+    ASSERT_EQ(restOn(chinese), chinese);
+    post(control(Control::dirb), WM_CHAR, L'b');  // no key down: only the highlight moves
+    EXPECT_FALSE(shown()) << "shown after the highlight moved";
+    ASSERT_EQ(restOn(chinese), chinese);
+    RECT frame{};
+    GetWindowRect(window.hwnd(), &frame);
+    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&frame));
+    EXPECT_FALSE(shown()) << "shown after the rows grew with the DPI";
+    ASSERT_EQ(restOn(chinese), chinese);
+    drop({work / L"b9"});  // another folder opened, not by the list's keys
+    EXPECT_FALSE(shown()) << "shown after the list was filled";
 }
 
 }  // namespace
