@@ -1,12 +1,6 @@
 # What the last scripts/package made is what a user can check and read; run from the project root.
 # The exe is read with pefile, a PE reader of its own, not with the packer's.
-import hashlib
-import os
-import re
-import subprocess
-import sys
-import time
-import zipfile
+import hashlib, os, re, subprocess, sys, time, zipfile
 
 import pefile
 
@@ -55,8 +49,6 @@ most, least = exe.VS_FIXEDFILEINFO[0].FileVersionMS, exe.VS_FIXEDFILEINFO[0].Fil
 version = f"{most >> 16}.{most & 0xFFFF}.{least >> 16}.{least & 0xFFFF}"
 check(zips[0] == f"kavren_ui-{version}-win64.zip", f"the zip is named {zips[0]} for an exe of version {version}")
 
-for failure in failures:
-    print(f"zip contents: {failure}")
 if failures:
-    sys.exit(1)
+    sys.exit("\n".join(f"zip contents: {failure}" for failure in failures))
 print(f"zip contents: {zips[0]} holds the stripped exe {version}, its checksum and README.txt")
