@@ -8,8 +8,11 @@ zips=(build/dist/kavren_ui-*-win64.zip)
 [[ -f "${zips[0]}" ]] || { echo "reproducible: no zip in build/dist; run scripts/package first" >&2; exit 1; }
 other="$(mktemp -d "${TMPDIR:-/tmp}/kavren-reproducible.XXXXXX")" || exit 1
 trap 'rm -rf "$other"' EXIT
-git ls-files -z --cached --others --exclude-standard | tar -c --null -T - --ignore-failed-read -f - 2>/dev/null |
-    tar -x -C "$other" || exit 1
+sources() {
+    if git rev-parse -q --verify HEAD >/dev/null 2>&1; then git ls-files -z --cached --others --exclude-standard
+    else find . -path ./build -prune -o -type f -print0; fi
+}
+sources | tar -c --null -T - --ignore-failed-read -f - 2>/dev/null | tar -x -C "$other" || exit 1
 # The copy has no history: it is given the time that the first build took from HEAD.
 SOURCE_DATE_EPOCH="${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}" "$other/scripts/package" >"$other/package.log" 2>&1 ||
     { cat "$other/package.log"; echo "reproducible: the second build failed" >&2; exit 1; }
