@@ -27,10 +27,8 @@ TEST_F(Form1Window, FoldersHoldingTheArchiveAreMarkedAndTheMarkFollowsTheDisk) {
     fs::create_directory(work / L"b10" / L"KAV.REN");
     static std::vector<LONG> told;
     const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_DESCRIPTIONCHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr,
-        [](HWINEVENTHOOK, DWORD, HWND, LONG, LONG child, DWORD, DWORD) {
-            told.push_back(child);
-            if (told.size() == 2) PostQuitMessage(0);
-        }, GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+        [](HWINEVENTHOOK, DWORD, HWND, LONG, LONG child, DWORD, DWORD) { told.push_back(child); if (told.size() == 2) PostQuitMessage(0); },
+        GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
     RedrawWindow(window.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);  // rows drawn: looks wanted
     const HWND dirb = control(Control::dirb);
     const auto b9 = static_cast<LONG>(chain.size() + 1);
@@ -42,8 +40,7 @@ TEST_F(Form1Window, FoldersHoldingTheArchiveAreMarkedAndTheMarkFollowsTheDisk) {
         return WaitForSingleObject(watching.ended, 5000) == WAIT_OBJECT_0 || PostThreadMessageW(watching.loop, WM_QUIT, 0, 0);
     }, &watchdog, 0, nullptr);
     window.runMessageLoop();
-    SetEvent(watchdog.ended), WaitForSingleObject(thread, INFINITE), CloseHandle(thread), CloseHandle(watchdog.ended);
-    UnhookWinEvent(hook);
+    SetEvent(watchdog.ended), WaitForSingleObject(thread, INFINITE), CloseHandle(thread), CloseHandle(watchdog.ended), UnhookWinEvent(hook);
     EXPECT_EQ(told, (std::vector<LONG>{b9, b9 + 1})) << "not the child ids of a dir and b9, at " << b9 - 1 << " and " << b9;
     UpdateWindow(dirb);
     EXPECT_TRUE(rowOnScreen(dirb, b9) != unmarked) << "b9 not drawn as marked";
